@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+
+#include "game/game_state.hpp"
+
+namespace quellmoor {
+
+/// The four areas of the world. Exits never cross regions; only the teleporter and the
+/// ladder lead from one to another.
+enum class Region { LordTavrinsDomain, GreatBritton, Labyrinth, MagesGuild };
+
+inline constexpr RoomId kStartRoom = 1;
+/// One past the highest room number; room-keyed tables are indexed below it.
+inline constexpr RoomId kRoomLimit = 70;
+
+/// The region a room lies in, from its number; nothing for a number that is no room
+/// (0, 26 to 50, 70 and above, negative).
+std::optional<Region> regionOf(RoomId room);
+
+/// True for the 44 room numbers: 1 to 25 and 51 to 69.
+inline bool isRoom(RoomId room) {
+    return regionOf(room).has_value();
+}
+
+}  // namespace quellmoor
