@@ -16,13 +16,12 @@ bool Console::skipWhitespace() {
     return c != kEnd;
 }
 
-void Console::print(std::string_view text) {
-    if (outputFailed_) {
-        return;
-    }
-    const auto size = static_cast<std::streamsize>(text.size());
-    if (out_->sputn(text.data(), size) != size) {
-        outputFailed_ = true;
+void Console::printLong(std::string_view text) {
+    writePending();
+    if (text.size() >= pending_.size()) {
+        writeThrough(text);
+    } else {
+        print(text);
     }
 }
 
@@ -32,7 +31,20 @@ void Console::print(std::int32_t number) {
     print(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
 }
 
+void Console::writePending() {
+    writeThrough(std::string_view(pending_.data(), pendingSize_));
+    pendingSize_ = 0;
+}
+
+void Console::writeThrough(std::string_view text) {
+    const auto size = static_cast<std::streamsize>(text.size());
+    if (!outputFailed_ && out_->sputn(text.data(), size) != size) {
+        outputFailed_ = true;
+    }
+}
+
 void Console::flush() {
+    writePending();
     if (!outputFailed_ && out_->pubsync() != 0) {
         outputFailed_ = true;
     }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <streambuf>
 #include <string_view>
 
@@ -11,9 +14,10 @@ namespace quellmoor {
 /// The game's console: whitespace-delimited words in, plain text out, over any pair of
 /// stream buffers (standard input and output, or in-memory streams in tests).
 ///
-/// Output is buffered and flushed only when the game would otherwise wait for input
-/// (the input has nothing buffered and nothing waiting), so every answer is on the
-/// screen before the next read blocks, while a script piped in pays no write per word.
+/// Output is gathered into blocks of up to 16 KiB and handed to the output stream buffer
+/// only when a block is full or the game would otherwise wait for input (the input has
+/// nothing buffered and nothing waiting). So every answer is on the screen before the
+/// next read blocks, while a script piped in pays one write per block, not one per word.
 class Console {
   public:
     Console(std::streambuf& in, std::streambuf& out) : in_(&in), out_(&out) {}
@@ -35,11 +39,22 @@ class Console {
         return true;
     }
 
-    void print(std::string_view text);
+    void print(std::string_view text) {
+        if (text.size() > pending_.size() - pendingSize_) {
+            printLong(text);
+            return;
+        }
+        std::memcpy(pending_.data() + pendingSize_, text.data(), text.size());
+        pendingSize_ += text.size();
+    }
+
+    /// Prints `number` in plain decimal.
     void print(std::int32_t number);
 
     /// Pushes buffered output to the screen now.
     void flush();
+
+    static constexpr std::size_t kOutputBlock = 16 * 1024;
 
     /// True once any output could not be written (a closed pipe, a full disk).
     bool outputFailed() const { return outputFailed_; }
@@ -63,9 +78,18 @@ class Console {
     /// Consumes whitespace; false at end of input.
     bool skipWhitespace();
 
+    /// Prints text that does not fit in what is left of the current block.
+    void printLong(std::string_view text);
+
+    /// Hands the gathered block to the output stream buffer.
+    void writePending();
+    void writeThrough(std::string_view text);
+
     std::streambuf* in_;
     std::streambuf* out_;
     bool outputFailed_ = false;
+    std::size_t pendingSize_ = 0;
+    std::array<char, kOutputBlock> pending_;
 };
 
 }  // namespace quellmoor

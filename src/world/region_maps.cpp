@@ -56,21 +56,6 @@ constexpr std::string_view kGuildDrawing[] = {
     "#####",
 };
 
-// A printed map: two line breaks, then every line with its own.
-constexpr std::size_t printedSize(std::span<const std::string_view> drawing) {
-    std::size_t size = 2;
-    for (std::string_view line : drawing) {
-        size += line.size() + 1;
-    }
-    return size;
-}
-
-constexpr std::size_t kLongestMap = 256;
-static_assert(printedSize(kDomainDrawing) <= kLongestMap);
-static_assert(printedSize(kBrittonDrawing) <= kLongestMap);
-static_assert(printedSize(kLabyrinthDrawing) <= kLongestMap);
-static_assert(printedSize(kGuildDrawing) <= kLongestMap);
-
 struct MarkerRow {
     RoomId room;
     MarkerCell cell;
@@ -94,9 +79,7 @@ constexpr MarkerRow kMarkerCells[] = {
 };
 // clang-format on
 
-}  // namespace
-
-std::span<const std::string_view> regionDrawing(Region region) {
+constexpr std::span<const std::string_view> drawingOf(Region region) {
     switch (region) {
         case Region::LordTavrinsDomain:
             return kDomainDrawing;
@@ -110,7 +93,7 @@ std::span<const std::string_view> regionDrawing(Region region) {
     return kGuildDrawing;
 }
 
-std::optional<MarkerCell> markerCell(RoomId room) {
+constexpr std::optional<MarkerCell> findMarkerCell(RoomId room) {
     for (const MarkerRow& row : kMarkerCells) {
         if (row.room == room) {
             return row.cell;
@@ -119,30 +102,77 @@ std::optional<MarkerCell> markerCell(RoomId room) {
     return std::nullopt;
 }
 
-void drawMap(Game& game) {
-    const std::optional<Region> region = regionOf(game.state.room);
-    const std::optional<MarkerCell> marker = markerCell(game.state.room);
+// Room for the largest map: the Labyrinth's 13 lines of at most 14 characters, each with
+// its line break, after the two line breaks every map starts with.
+constexpr std::size_t kLongestMap = 2 + 13 * 15;
+
+struct PrintedMap {
+    std::array<char, kLongestMap> text{};
+    std::size_t size = 0;
+
+    constexpr void append(std::string_view piece) {
+        if (piece.size() > text.size() - size) {
+            throw "a region drawing is larger than kLongestMap";
+        }
+        for (char c : piece) {
+            text[size++] = c;
+        }
+    }
+};
+
+// A map as printed: "\n\n", then each line of the drawing with its line break, with a
+// '*' in place of the space in the room's marker cell.
+constexpr PrintedMap printMap(RoomId room) {
+    PrintedMap map;
+    const std::optional<Region> region = regionOf(room);
+    const std::optional<MarkerCell> marker = findMarkerCell(room);
     if (!region || !marker) {
+        return map;  // no room, no map
+    }
+    map.append("\n\n");
+    int lineNumber = 0;
+    for (std::string_view line : drawingOf(*region)) {
+        const std::size_t lineStart = map.size;
+        map.append(line);
+        if (++lineNumber == marker->line) {
+            const auto column = static_cast<std::size_t>(marker->column);
+            if (column < 1 || column > line.size() || line[column - 1] != ' ') {
+                throw "a marker cell must fall on a space inside its line";
+            }
+            map.text[lineStart + column - 1] = '*';
+        }
+        map.append("\n");
+    }
+    return map;
+}
+
+// Every room's map, composed by the compiler: a map follows every move, so drawing one
+// is a single copy. A marker cell off its drawing fails the build.
+constexpr auto kPrintedMaps = [] {
+    std::array<PrintedMap, kRoomLimit> maps;
+    for (RoomId room = 0; room < kRoomLimit; ++room) {
+        maps[static_cast<std::size_t>(room)] = printMap(room);
+    }
+    return maps;
+}();
+
+}  // namespace
+
+std::span<const std::string_view> regionDrawing(Region region) {
+    return drawingOf(region);
+}
+
+std::optional<MarkerCell> markerCell(RoomId room) {
+    return findMarkerCell(room);
+}
+
+void drawMap(Game& game) {
+    const RoomId room = game.state.room;
+    if (room < 0 || room >= kRoomLimit) {
         return;
     }
-    // Composed in one buffer and printed in one piece: a map follows every move.
-    std::array<char, kLongestMap> text;
-    std::size_t length = 0;
-    const auto append = [&](std::string_view piece) {
-        piece.copy(text.data() + length, piece.size());
-        length += piece.size();
-    };
-    append("\n\n");
-    int lineNumber = 1;
-    for (std::string_view line : regionDrawing(*region)) {
-        const std::size_t lineStart = length;
-        append(line);
-        if (lineNumber++ == marker->line) {
-            text[lineStart + static_cast<std::size_t>(marker->column - 1)] = '*';
-        }
-        append("\n");
-    }
-    game.console.print(std::string_view(text.data(), length));
+    const PrintedMap& map = kPrintedMaps[static_cast<std::size_t>(room)];
+    game.console.print(std::string_view(map.text.data(), map.size));
 }
 
 }  // namespace quellmoor

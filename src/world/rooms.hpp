@@ -16,10 +16,24 @@ inline constexpr RoomId kRoomLimit = 70;
 
 /// The region a room lies in, from its number; nothing for a number that is no room
 /// (0, 26 to 50, 70 and above, negative).
-std::optional<Region> regionOf(RoomId room);
+constexpr std::optional<Region> regionOf(RoomId room) {
+    if (room >= 1 && room <= 9) {
+        return Region::LordTavrinsDomain;
+    }
+    if (room >= 10 && room <= 25) {
+        return Region::GreatBritton;
+    }
+    if (room >= 51 && room <= 64) {
+        return Region::Labyrinth;
+    }
+    if (room >= 65 && room <= 69) {
+        return Region::MagesGuild;
+    }
+    return std::nullopt;
+}
 
 /// True for the 44 room numbers: 1 to 25 and 51 to 69.
-inline bool isRoom(RoomId room) {
+constexpr bool isRoom(RoomId room) {
     return regionOf(room).has_value();
 }
 

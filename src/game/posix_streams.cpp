@@ -1,0 +1,52 @@
+#include "game/posix_streams.hpp"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace quellmoor {
+
+FileDescriptorInput::int_type FileDescriptorInput::underflow() {
+    ssize_t count;
+    do {
+        count = ::read(fd_, buffer_.data(), buffer_.size());
+    } while (count < 0 && errno == EINTR);
+    if (count <= 0) {
+        return traits_type::eof();  // end of input, or input that cannot be read
+    }
+    setg(buffer_.data(), buffer_.data(), buffer_.data() + count);
+    return traits_type::to_int_type(buffer_[0]);
+}
+
+std::streamsize FileDescriptorInput::showmanyc() {
+    int waiting = 0;
+    if (::ioctl(fd_, FIONREAD, &waiting) != 0) {
+        return 0;  // unknown: the reader must assume it may have to wait
+    }
+    return waiting;
+}
+
+std::streamsize FileDescriptorOutput::xsputn(const char* text, std::streamsize size) {
+    std::streamsize written = 0;
+    while (written < size && error_ == 0) {
+        const ssize_t count =
+            ::write(fd_, text + written, static_cast<std::size_t>(size - written));
+        if (count > 0) {
+            written += count;
+        } else if (count < 0 && errno != EINTR) {
+            error_ = errno;
+        }
+    }
+    return written;
+}
+
+FileDescriptorOutput::int_type FileDescriptorOutput::overflow(int_type c) {
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+        return traits_type::not_eof(c);
+    }
+    const char byte = traits_type::to_char_type(c);
+    return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
+}
+
+}  // namespace quellmoor
