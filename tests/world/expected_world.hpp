@@ -1,6 +1,6 @@
 #pragma once
 
-// The world as the game's design lays it out, written down here independently of the
+// The world as it is meant to be, written down here independently of the
 // game's own tables: the rooms, their exits, their opponents and the region drawings.
 
 #include <array>

@@ -23,7 +23,7 @@ TEST(RegionMaps, EveryRoomIsDrawnWithOneMarkerInItsCell) {
         EXPECT_EQ(game.command("map"), map);  // drawing changes nothing
         EXPECT_EQ(game.state().room, marker.room);
     }
-    // The printed lines the design gives as examples.
+    // Three printed lines, checked by hand.
     EXPECT_NE(expectedMap(1).find("\n=  *  =\n"), std::string::npos);
     EXPECT_NE(expectedMap(59).find("\n  #*         #\n"), std::string::npos);
     EXPECT_NE(expectedMap(67).find("\n  #*#\n"), std::string::npos);
