@@ -59,5 +59,5 @@ grep -E '^(#[0-9]+ +DONE|Done [0-9]+ runs)' "$work/log" || true
 runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log")
 speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$work/log")
 memory=$(sed -n 's/^stat::peak_rss_mb: *//p' "$work/log")
-echo "Fuzzing passed: ${runs} games in ${seconds} s, ${speed} games/s, peak memory ${memory} MB," \
-    "corpus $(find "$work/corpus" -type f | wc -l) inputs"
+echo "Fuzzing passed: ${runs} inputs in ${seconds} s (each played three times), ${speed} inputs/s," \
+    "peak memory ${memory} MB, corpus $(find "$work/corpus" -type f | wc -l) inputs"
