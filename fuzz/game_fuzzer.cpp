@@ -7,9 +7,11 @@
 //   3. with an output that breaks after a number of bytes, as a closed pipe does: the
 //      game must notice, read at most one more word and wind down.
 // Besides the sanitizers' own reports, every game must end: each read either consumes
-// input or meets the end of input, the game stops asking once the input has ended, and
-// it never prints without reading (a loop that prints a menu forever is caught here
-// rather than by the time-out).
+// input or meets the end of input, and the game stops asking once the input has ended.
+// And each answer must be on the screen before the game waits for the next line: what
+// appears between two waits must be explained by the line typed in between (at most
+// 1 KB per byte typed), so a game that held its answers back, or a loop that prints a
+// menu forever, is caught here rather than by the time-out.
 
 #include <cstddef>
 #include <cstdint>
@@ -75,12 +77,19 @@ class Screen : public std::streambuf {
     bool broken_ = false;
 };
 
+// The longest answer to one word (a room description after the screen-clearing run) is
+// under 1 KB, and a word takes at least two bytes with its separator. Without input the
+// game prints its banner, and at the end of input at most a menu's farewell, a map and
+// its closing lines.
+constexpr std::size_t kMostPrintedPerInputByte = 1024;
+constexpr std::size_t kMostPrintedWithoutInput = 1024;
+
 /// The player's keystrokes: the input bytes, handed over one line at a time, as a
 /// terminal does, so the game waits for input at every line end. Every wait must find
-/// the screen flushed: the player must see each answer before typing the next word.
+/// the answers to the lines typed so far on the screen, flushed.
 class TypedInput : public std::streambuf {
   public:
-    /// `screen`, if given, is checked to be flushed at every wait.
+    /// `screen`, if given, is checked at every wait.
     TypedInput(const std::uint8_t* data, std::size_t size, const Screen* screen)
         : begin_(reinterpret_cast<const char*>(data)),
           next_(begin_),
@@ -89,6 +98,24 @@ class TypedInput : public std::streambuf {
 
     /// How often the game asked for more after the input had ended.
     int readsAtEnd() const { return readsAtEnd_; }
+    /// Checks what the game showed since it last waited; called at every wait, and once
+    /// more when the game is over.
+    void checkAnswersShown() {
+        if (screen_ == nullptr) {
+            return;
+        }
+        if (!screen_->allFlushed()) {
+            fail("the game waited for input with part of its answer not yet flushed");
+        }
+        const std::size_t answered = screen_->bytes() - shownAtLastWait_;
+        if (answered > kMostPrintedWithoutInput + kMostPrintedPerInputByte * lastLine_) {
+            fail(
+                "more appeared between two waits than the line typed can explain: the "
+                "game held answers back while waiting, or printed without reading");
+        }
+        shownAtLastWait_ = screen_->bytes();
+    }
+
     /// How many input bytes the game has taken.
     std::size_t consumed() const {
         return static_cast<std::size_t>(next_ - begin_) -
@@ -100,9 +127,8 @@ class TypedInput : public std::streambuf {
         if (gptr() != egptr()) {
             return traits_type::to_int_type(*gptr());
         }
-        if (screen_ != nullptr && !screen_->allFlushed()) {
-            fail("the game waited for input with part of its answer not yet flushed");
-        }
+        checkAnswersShown();
+        lastLine_ = 0;
         if (next_ == end_) {
             ++readsAtEnd_;
             return traits_type::eof();
@@ -113,6 +139,7 @@ class TypedInput : public std::streambuf {
         // The game only reads from the get area, never writes it.
         char* begin = const_cast<char*>(next_);
         setg(begin, begin, begin + (lineEnd - next_));
+        lastLine_ = static_cast<std::size_t>(lineEnd - next_);
         next_ = lineEnd;
         return traits_type::to_int_type(*gptr());
     }
@@ -122,6 +149,8 @@ class TypedInput : public std::streambuf {
     const char* next_;
     const char* end_;
     const Screen* screen_;
+    std::size_t shownAtLastWait_ = 0;
+    std::size_t lastLine_ = 0;  ///< the length of the line handed over at the last wait
     int readsAtEnd_ = 0;
 };
 
@@ -168,10 +197,6 @@ std::size_t endOfNextWord(const std::uint8_t* data, std::size_t size, std::size_
     return at;
 }
 
-// The longest answer to one word (a room description with the screen-clearing run) is
-// under 1 KB; a game prints its banner and closing lines besides.
-constexpr std::size_t kMostPrintedPerInputByte = 1024;
-constexpr std::size_t kMostPrintedWithoutInput = 4096;
 // Once the input has ended the loop ends the game, and the closing read meets the end
 // once more; the reads inside a dialog do not ask again.
 constexpr int kMostReadsAtEnd = 4;
@@ -184,14 +209,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!quellmoor::playGame(input, screen)) {
         fail("the game reported an output failure on a screen that never fails");
     }
+    input.checkAnswersShown();
     if (input.readsAtEnd() > kMostReadsAtEnd) {
         fail("the game kept reading after the input had ended");
-    }
-    if (screen.bytes() > kMostPrintedWithoutInput + kMostPrintedPerInputByte * size) {
-        fail("the game printed far more than its input can explain");
-    }
-    if (!screen.allFlushed()) {
-        fail("the game ended with part of its output not flushed");
     }
 
     Screen replay;
