@@ -1,9 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <streambuf>
 #include <string_view>
 
@@ -44,7 +44,8 @@ class Console {
             printLong(text);
             return;
         }
-        std::memcpy(pending_.data() + pendingSize_, text.data(), text.size());
+        // copy_n, not memcpy: an empty text may have no data at all.
+        std::copy_n(text.data(), text.size(), pending_.data() + pendingSize_);
         pendingSize_ += text.size();
     }
 
