@@ -68,12 +68,6 @@ const Command* findCommand(const Word<kCommandWordCapacity>& word) {
 
 }  // namespace
 
-bool isCommandWord(std::string_view word) {
-    Word<kCommandWordCapacity> candidate;
-    candidate.assign(word);
-    return findCommand(candidate) != nullptr;
-}
-
 void dispatchCommand(Game& game) {
     if (const Command* command = findCommand(game.state.commandWord)) {
         command->handler(game);

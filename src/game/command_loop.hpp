@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string_view>
-
 namespace quellmoor {
 
 struct Game;
@@ -11,8 +9,5 @@ void runGame(Game& game);
 
 /// Carries out the command in `game.state.commandWord`: one pass of the command table.
 void dispatchCommand(Game& game);
-
-/// True if `word` is bound to a command of its own (everything else is refused).
-bool isCommandWord(std::string_view word);
 
 }  // namespace quellmoor

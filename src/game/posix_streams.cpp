@@ -41,12 +41,4 @@ std::streamsize FileDescriptorOutput::xsputn(const char* text, std::streamsize s
     return written;
 }
 
-FileDescriptorOutput::int_type FileDescriptorOutput::overflow(int_type c) {
-    if (traits_type::eq_int_type(c, traits_type::eof())) {
-        return traits_type::not_eof(c);
-    }
-    const char byte = traits_type::to_char_type(c);
-    return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
-}
-
 }  // namespace quellmoor

@@ -34,7 +34,6 @@ class FileDescriptorOutput : public std::streambuf {
 
   protected:
     std::streamsize xsputn(const char* text, std::streamsize size) override;
-    int_type overflow(int_type c) override;
 
   private:
     int fd_;

@@ -1,5 +1,6 @@
 #include "world/exits.hpp"
 
+#include <array>
 #include <cstddef>
 
 #include "game/game.hpp"
@@ -9,6 +10,12 @@
 
 namespace quellmoor {
 namespace {
+
+// A room's four exits, in the order north, east, south, west.
+struct ExitRow {
+    RoomId room;
+    std::array<RoomId, 4> to;
+};
 
 // One row per room; 0 where there is no exit. Every exit has its reverse: if a room's
 // east exit leads to X, X's west exit leads back.
@@ -63,10 +70,6 @@ constexpr ExitRow kExitTable[] = {
 // clang-format on
 
 }  // namespace
-
-std::span<const ExitRow> exitTable() {
-    return kExitTable;
-}
 
 RoomId exitFrom(RoomId room, Direction direction) {
     for (const ExitRow& row : kExitTable) {

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <array>
-#include <span>
-
 #include "game/game_state.hpp"
 
 namespace quellmoor {
@@ -10,15 +7,6 @@ namespace quellmoor {
 struct Game;
 
 enum class Direction { North, East, South, West };
-
-/// A room's four exits, in the order north, east, south, west; 0 where there is none.
-struct ExitRow {
-    RoomId room;
-    std::array<RoomId, 4> to;
-};
-
-/// The whole exit table, one row per room.
-std::span<const ExitRow> exitTable();
 
 /// Where the exit of `room` in `direction` leads, or 0 if there is no exit (or no room).
 RoomId exitFrom(RoomId room, Direction direction);

@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 
+#include "combat/bounty.hpp"
 #include "combat/combat_texts.hpp"
 #include "support/test_game.hpp"
 
@@ -116,6 +117,15 @@ TEST(CombatBounty, GoldHasNoCapBelowTheInt32Limit) {
         EXPECT_EQ(game.command("attack"), strikeLine(4) + kKilled + payout(4));
         EXPECT_EQ(game.state().gold, before == 50'000 ? 50'004 : kMax);
     }
+}
+
+TEST(CombatBounty, NoOpponentHereMeansNothingToPay) {
+    TestGame game;
+    game.state().room = 1;
+    EXPECT_EQ(game.run(awardBounty), "");
+    EXPECT_EQ(game.state().gold, 0);
+    Rng reference;
+    EXPECT_EQ(game.game().rng.draw(), reference.draw());
 }
 
 }  // namespace

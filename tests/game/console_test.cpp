@@ -161,5 +161,34 @@ TEST(Console, TheGameShowsEachAnswerBeforeWaiting) {
     EXPECT_EQ(screen.shown, closed);
 }
 
+/// Output that stops working after the first flush, like a terminal that has gone away.
+class BrokenScreen : public Screen {
+  protected:
+    int sync() override { return -1; }
+};
+
+TEST(Console, ATextLongerThanABlockIsPrintedWhole) {
+    std::istringstream in;
+    std::ostringstream out;
+    Console console(*in.rdbuf(), *out.rdbuf());
+    const std::string longText(Console::kOutputBlock + 100, 'x');
+    console.print("a");
+    console.print(longText);
+    console.print("b");
+    console.flush();
+    EXPECT_EQ(out.str(), "a" + longText + "b");
+}
+
+TEST(Console, OnceOutputFailsEveryReadIsTheEndOfInput) {
+    std::istringstream in("look look");
+    BrokenScreen screen;
+    Console console(*in.rdbuf(), screen);
+    console.print("Welcome");
+    console.flush();
+    EXPECT_TRUE(console.outputFailed());
+    Word<kCommandWordCapacity> word;
+    EXPECT_FALSE(console.readWord(word));
+}
+
 }  // namespace
 }  // namespace quellmoor

@@ -6,6 +6,7 @@
 
 #include "support/test_game.hpp"
 #include "world/expected_world.hpp"
+#include "world/region_maps.hpp"
 
 namespace quellmoor::testing {
 namespace {
@@ -35,6 +36,7 @@ TEST(RegionMaps, NumbersThatAreNoRoomShowNeitherMapNorDescription) {
         game.state().room = number;
         EXPECT_EQ(game.command("map"), "") << number;
         EXPECT_EQ(game.command("look"), "") << number;
+        EXPECT_FALSE(markerCell(number).has_value()) << number;
     }
 }
 

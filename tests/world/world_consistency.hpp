@@ -5,6 +5,7 @@
 // `gameWorld()` gathers the game's own tables; tests may break a copy to see the checker
 // object.
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <functional>
@@ -19,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "goods/catalogues.hpp"
 #include "support/test_game.hpp"
 #include "world/descriptions.hpp"
 #include "world/exits.hpp"
@@ -76,7 +78,10 @@ inline WorldTables gameWorld() {
     for (const Encounter& encounter : encounterTable()) {
         world.roles["opponent"].push_back(encounter.room);
     }
-    world.roles["shop"] = roomsWhereAccepted("buy", "\n\nYou can not do that here\n");
+    for (const Shop& shop : shopTable()) {
+        world.roles["shop"].push_back(shop.room);
+    }
+    std::sort(world.roles["shop"].begin(), world.roles["shop"].end());
     return world;
 }
 

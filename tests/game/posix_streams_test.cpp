@@ -1,0 +1,50 @@
+// Standard input and output as the program uses them: real file descriptors.
+
+#include "game/posix_streams.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+namespace quellmoor {
+namespace {
+
+TEST(PosixStreams, InputReportsWhatIsWaitingSoTheConsoleKnowsWhenItWouldWait) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    FileDescriptorInput input(ends[0]);
+    EXPECT_EQ(input.in_avail(), 0);  // nothing typed yet: a read would wait
+    ASSERT_EQ(write(ends[1], "look\n", 5), 5);
+    EXPECT_EQ(input.in_avail(), 5);
+    EXPECT_EQ(input.sbumpc(), 'l');
+    EXPECT_EQ(input.in_avail(), 4);
+    close(ends[1]);
+    std::string rest;
+    for (int c = input.sbumpc(); c != EOF; c = input.sbumpc()) {
+        rest += static_cast<char>(c);
+    }
+    EXPECT_EQ(rest, "ook\n");
+    close(ends[0]);
+}
+
+TEST(PosixStreams, InputThatCannotBeReadIsTheEndOfInput) {
+    FileDescriptorInput input(-1);
+    EXPECT_EQ(input.in_avail(), 0);
+    EXPECT_EQ(input.sgetc(), EOF);
+}
+
+TEST(PosixStreams, AFailedWriteIsReportedWithItsError) {
+    const int full = open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    FileDescriptorOutput output(full);
+    EXPECT_EQ(output.sputn("Goodbye", 7), 0);
+    EXPECT_EQ(output.error(), ENOSPC);
+    close(full);
+}
+
+}  // namespace
+}  // namespace quellmoor
