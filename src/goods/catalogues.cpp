@@ -1,5 +1,7 @@
 #include "goods/catalogues.hpp"
 
+#include "world/rooms.hpp"
+
 namespace quellmoor {
 namespace {
 
@@ -85,12 +87,7 @@ std::span<const Shop> shopTable() {
 }
 
 const Shop* shopIn(RoomId room) {
-    for (const Shop& shop : kShops) {
-        if (shop.room == room) {
-            return &shop;
-        }
-    }
-    return nullptr;
+    return rowForRoom<Shop>(kShops, room);
 }
 
 }  // namespace quellmoor

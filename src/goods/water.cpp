@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "game/game.hpp"
+#include "world/rooms.hpp"
 
 namespace quellmoor {
 namespace {
@@ -22,15 +23,14 @@ constexpr WaterSource kWaterSources[] = {
 
 // Water is free and can be drunk any number of times; it does nothing for mana.
 void drinkWater(Game& game) {
-    for (const WaterSource& source : kWaterSources) {
-        if (source.room == game.state.room) {
-            game.console.print(source.firstLine);
-            game.console.print("\nYour health is fully restored\n");
-            game.state.health = kFullHealth;
-            return;
-        }
+    const WaterSource* source = rowForRoom<WaterSource>(kWaterSources, game.state.room);
+    if (source == nullptr) {
+        game.console.print("\n\nYou can not do that here\n");
+        return;
     }
-    game.console.print("\n\nYou can not do that here\n");
+    game.console.print(source->firstLine);
+    game.console.print("\nYour health is fully restored\n");
+    game.state.health = kFullHealth;
 }
 
 }  // namespace quellmoor

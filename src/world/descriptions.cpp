@@ -1,6 +1,7 @@
 #include "world/descriptions.hpp"
 
 #include "game/game.hpp"
+#include "world/rooms.hpp"
 
 namespace quellmoor {
 namespace {
@@ -286,12 +287,8 @@ constexpr Description kDescriptions[] = {
 }  // namespace
 
 std::string_view descriptionOf(RoomId room) {
-    for (const Description& description : kDescriptions) {
-        if (description.room == room) {
-            return description.text;
-        }
-    }
-    return {};
+    const Description* description = rowForRoom<Description>(kDescriptions, room);
+    return description != nullptr ? description->text : std::string_view();
 }
 
 void describeRoom(Game& game) {

@@ -72,12 +72,8 @@ constexpr ExitRow kExitTable[] = {
 }  // namespace
 
 RoomId exitFrom(RoomId room, Direction direction) {
-    for (const ExitRow& row : kExitTable) {
-        if (row.room == room) {
-            return row.to[static_cast<std::size_t>(direction)];
-        }
-    }
-    return 0;
+    const ExitRow* row = rowForRoom<ExitRow>(kExitTable, room);
+    return row != nullptr ? row->to[static_cast<std::size_t>(direction)] : 0;
 }
 
 void move(Game& game, Direction direction) {

@@ -1,5 +1,7 @@
 #include "world/opponents.hpp"
 
+#include "world/rooms.hpp"
+
 namespace quellmoor {
 namespace {
 
@@ -27,12 +29,7 @@ std::span<const Encounter> encounterTable() {
 }
 
 const Encounter* encounterIn(RoomId room) {
-    for (const Encounter& encounter : kEncounters) {
-        if (encounter.room == room) {
-            return &encounter;
-        }
-    }
-    return nullptr;
+    return rowForRoom<Encounter>(kEncounters, room);
 }
 
 void armOpponent(GameState& state) {

@@ -94,12 +94,8 @@ constexpr std::span<const std::string_view> drawingOf(Region region) {
 }
 
 constexpr std::optional<MarkerCell> findMarkerCell(RoomId room) {
-    for (const MarkerRow& row : kMarkerCells) {
-        if (row.room == room) {
-            return row.cell;
-        }
-    }
-    return std::nullopt;
+    const MarkerRow* row = rowForRoom<MarkerRow>(kMarkerCells, room);
+    return row != nullptr ? std::optional(row->cell) : std::nullopt;
 }
 
 // Room for the largest map: the Labyrinth's 13 lines of at most 14 characters, each with

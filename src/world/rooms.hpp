@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 
 #include "game/game_state.hpp"
 
@@ -30,6 +31,18 @@ constexpr std::optional<Region> regionOf(RoomId room) {
         return Region::MagesGuild;
     }
     return std::nullopt;
+}
+
+/// The row of a room-keyed table (any table whose rows have a `room`) for `room`, or
+/// null if the table has none.
+template <typename Row>
+constexpr const Row* rowForRoom(std::span<const Row> table, RoomId room) {
+    for (const Row& row : table) {
+        if (row.room == room) {
+            return &row;
+        }
+    }
+    return nullptr;
 }
 
 /// True for the 44 room numbers: 1 to 25 and 51 to 69.

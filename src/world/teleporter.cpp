@@ -2,6 +2,7 @@
 
 #include "game/game.hpp"
 #include "world/region_maps.hpp"
+#include "world/rooms.hpp"
 
 namespace quellmoor {
 namespace {
@@ -20,12 +21,7 @@ constexpr std::string_view kBlankRun = "\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n";
 }  // namespace
 
 const Pedestal* pedestalIn(RoomId room) {
-    for (const Pedestal& pedestal : kPedestals) {
-        if (pedestal.room == room) {
-            return &pedestal;
-        }
-    }
-    return nullptr;
+    return rowForRoom<Pedestal>(kPedestals, room);
 }
 
 // Arrival arms no opponent and leaves `opponentSlain` alone: no arrival room holds one.
