@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <limits>
 #include <map>
 #include <string>
 #include <tuple>
 
+#include "combat/weapons.hpp"
+#include "goods/catalogues.hpp"
+#include "goods/stats.hpp"
 #include "support/test_game.hpp"
 
 namespace quellmoor {
@@ -223,6 +227,30 @@ TEST(GoodsShops, BuyIsRefusedOutsideTheEightShopsWithoutReading) {
         ++refused;
     }
     EXPECT_EQ(refused, 71 - 8);
+}
+
+/// Lower case, without blanks: "Long Sword" and "Longsword" are the same weapon.
+std::string plainName(std::string_view name) {
+    std::string plain;
+    for (char c : name) {
+        if (c != ' ') {
+            plain += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+    }
+    return plain;
+}
+
+TEST(GoodsShops, EveryWeaponAndArmourSoldShowsOnTheStatsScreenUnderItsOwnName) {
+    for (const Shop& shop : shopTable()) {
+        for (const Item& item : shop.items) {
+            SCOPED_TRACE(std::string(item.name));
+            if (item.effect == Effect::SetWeapon) {
+                EXPECT_EQ(plainName(weaponFor(item.value).label), plainName(item.name));
+            } else if (item.effect == Effect::SetArmor) {
+                EXPECT_EQ(plainName(armorName(item.value)), plainName(item.name));
+            }
+        }
+    }
 }
 
 }  // namespace
