@@ -1,17 +1,35 @@
 #include "game/posix_streams.hpp"
 
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 namespace quellmoor {
+namespace {
+
+// Whether a failed read or write should simply be tried again. A descriptor the game
+// inherited may be non-blocking (its parent set it so): then "not now" means wait for it,
+// not the end of input or a broken screen.
+bool worthRetrying(int fd, short event) {
+    if (errno == EINTR) {
+        return true;
+    }
+    if (errno != EAGAIN && errno != EWOULDBLOCK) {
+        return false;
+    }
+    pollfd ready{fd, event, 0};
+    return ::poll(&ready, 1, -1) >= 0 || errno == EINTR;
+}
+
+}  // namespace
 
 FileDescriptorInput::int_type FileDescriptorInput::underflow() {
     ssize_t count;
     do {
         count = ::read(fd_, buffer_.data(), buffer_.size());
-    } while (count < 0 && errno == EINTR);
+    } while (count < 0 && worthRetrying(fd_, POLLIN));
     if (count <= 0) {
         return traits_type::eof();  // end of input, or input that cannot be read
     }
@@ -34,7 +52,9 @@ std::streamsize FileDescriptorOutput::xsputn(const char* text, std::streamsize s
             ::write(fd_, text + written, static_cast<std::size_t>(size - written));
         if (count > 0) {
             written += count;
-        } else if (count < 0 && errno != EINTR) {
+        } else if (count == 0) {
+            error_ = EIO;  // nothing taken and no reason given: retrying would spin
+        } else if (!worthRetrying(fd_, POLLOUT)) {
             error_ = errno;
         }
     }

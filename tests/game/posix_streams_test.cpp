@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace quellmoor {
 namespace {
@@ -44,6 +46,21 @@ TEST(PosixStreams, AFailedWriteIsReportedWithItsError) {
     EXPECT_EQ(output.sputn("Goodbye", 7), 0);
     EXPECT_EQ(output.error(), ENOSPC);
     close(full);
+}
+
+TEST(PosixStreams, ANonBlockingInputIsWaitedForNotTakenAsItsEnd) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    ASSERT_EQ(fcntl(ends[0], F_SETFL, O_NONBLOCK), 0);
+    std::thread typist([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(write(ends[1], "n", 1), 1);
+    });
+    FileDescriptorInput input(ends[0]);
+    EXPECT_EQ(input.sgetc(), 'n');
+    typist.join();
+    close(ends[0]);
+    close(ends[1]);
 }
 
 }  // namespace
