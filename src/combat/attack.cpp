@@ -3,6 +3,7 @@
 #include "combat/bounty.hpp"
 #include "combat/weapons.hpp"
 #include "game/game.hpp"
+#include "game/refusals.hpp"
 #include "game/saturating.hpp"
 #include "world/opponents.hpp"
 
@@ -24,7 +25,7 @@ bool isDead(std::int32_t health) {
 
 void attack(Game& game) {
     if (encounterIn(game.state.room) == nullptr) {
-        game.console.print("\nYou cannot do that here\n\n");
+        game.console.print(kCannotAttackHere);
         return;
     }
     playerStrike(game);
@@ -70,7 +71,7 @@ void opponentStrike(Game& game) {
         state.opponentSlain = 1;
         return;
     }
-    // Only a damaged state could get here without an armed opponent: no blow then.
+    // Only a corrupted state could get here without an armed opponent: no blow then.
     if (state.opponentDamageSpread <= 0) {
         return;
     }

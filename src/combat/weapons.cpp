@@ -8,7 +8,7 @@ namespace quellmoor {
 namespace {
 
 // Indexed by WeaponKind. The stats screen shows each range from these same numbers.
-// The Battle Axe of Might rolls 110 to 130, the range its label has always promised.
+// The Battle Axe of Might rolls 110 to 130: the range its label on the stats screen shows.
 // clang-format off
 constexpr Weapon kWeapons[] = {
     {kFists,            "Fists",                0,   4},
@@ -23,6 +23,16 @@ constexpr Weapon kWeapons[] = {
     {kBattleAxeOfMight, "Battle Axe of Might", 21, 110},
 };
 // clang-format on
+
+constexpr bool rowsFollowTheirCodes() {
+    for (std::size_t code = 0; code < std::size(kWeapons); ++code) {
+        if (kWeapons[code].code != static_cast<std::int32_t>(code)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(rowsFollowTheirCodes(), "kWeapons is looked up by weapon code");
 
 }  // namespace
 

@@ -20,7 +20,7 @@ namespace {
 constexpr std::string_view kClearScreen = "\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n";
 
 // A move forgets the kill in the room the player stood in, even a refused move: a dead
-// opponent can then be struck and paid once more. Players know this; it stays.
+// opponent can then be struck and paid once more. Players use this to earn gold, so it stays.
 template <Direction direction>
 void walk(Game& game) {
     move(game, direction);

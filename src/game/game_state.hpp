@@ -44,7 +44,7 @@ inline constexpr std::size_t kSelectionWordCapacity = 12;
 
 /// All mutable state of one game. Every handler reads and writes it in place; nothing
 /// else in the game remembers anything between commands. Numbers are 32-bit signed and
-/// flags hold 0 or 1, as the game has always kept them.
+/// flags hold 0 or 1.
 struct GameState {
     RoomId room = 0;  ///< 0 until the game begins in room 1
     std::int32_t health = kFullHealth;

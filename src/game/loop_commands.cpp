@@ -3,11 +3,10 @@
 #include <string_view>
 
 #include "game/game.hpp"
+#include "game/refusals.hpp"
 
 namespace quellmoor {
 namespace {
-
-constexpr std::string_view kCanNotDoThat = "\n\nYou can not do that here\n";
 
 constexpr RoomId kLadderFoot = 57;  // the fountain in the Labyrinth
 constexpr RoomId kLadderTop = 67;   // the Mage's Guild hall

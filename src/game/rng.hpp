@@ -15,7 +15,7 @@ class Rng {
     /// Returns the next number, 0 to 32767.
     std::int32_t draw() {
         state_ = state_ * 214013u + 2531011u;
-        return static_cast<std::int32_t>((state_ >> 16) & 0x7FFFu);
+        return static_cast<std::int32_t>((state_ >> 16) & kMaxDraw);
     }
 
     /// One chance roll: a draw's remainder by `spread`, plus `floor`.

@@ -7,7 +7,7 @@
 namespace quellmoor {
 
 /// One word read from the console, held in a fixed buffer of `Capacity` characters
-/// including the terminator the game's word buffers have always counted.
+/// including a terminator (so a command word keeps at most 15 characters).
 ///
 /// A longer word is still read whole (it is never split into two reads), but it is
 /// kept as "overlong": it compares unequal to every word the game recognises, so the

@@ -1,20 +1,36 @@
 #include "goods/catalogues.hpp"
 
+#include "game/refusals.hpp"
 #include "world/rooms.hpp"
 
 namespace quellmoor {
 namespace {
 
+// A menu line reads "\n2. Dagger  -  70 gold": a line break (two before the first item),
+// the selection number, the name, the separator, the price and " gold".
 constexpr DialogStyle kEquipmentDialog{
-    "\n\nWhat would you like to buy?", "\n\n", "  -  ", "Leave shop", "", "\n\nInvalid Selection\n",
+    .header = "\n\nWhat would you like to buy?",
+    .firstItemBreak = "\n\n",
+    .priceSeparator = "  -  ",
+    .leaveLabel = "Leave shop",
+    .leaveOutput = "",
+    .invalidSelection = "\n\nInvalid Selection\n",
 };
 constexpr DialogStyle kSpellDialog{
-    "\n\nWhat would you like to buy?", "\n\n", " - ", "Leave shop", "\n\nYou leave the shop\n",
-    "\n\nYou can not do that here",
+    .header = "\n\nWhat would you like to buy?",
+    .firstItemBreak = "\n\n",
+    .priceSeparator = " - ",
+    .leaveLabel = "Leave shop",
+    .leaveOutput = "\n\nYou leave the shop\n",
+    .invalidSelection = kCanNotDoThatUnended,
 };
 constexpr DialogStyle kPotionDialog{
-    "\n\nPlease enter your selection:",   "\n", " - ", "Leave the shop", "\n\nYou leave the shop\n",
-    "\n\nThat is an invalid selection\n",
+    .header = "\n\nPlease enter your selection:",
+    .firstItemBreak = "\n",
+    .priceSeparator = " - ",
+    .leaveLabel = "Leave the shop",
+    .leaveOutput = "\n\nYou leave the shop\n",
+    .invalidSelection = "\n\nThat is an invalid selection\n",
 };
 
 // clang-format off

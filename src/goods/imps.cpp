@@ -1,6 +1,7 @@
 #include "goods/imps.hpp"
 
 #include "game/game.hpp"
+#include "game/refusals.hpp"
 
 namespace quellmoor {
 namespace {
@@ -12,7 +13,7 @@ constexpr RoomId kTrashCans = 22;
 // The imps stay for the rest of the game: the cans yield them only once.
 void openCans(Game& game) {
     if (game.state.room != kTrashCans) {
-        game.console.print("\n\nYou can not do that here");  // no line break, as ever
+        game.console.print(kCanNotDoThatUnended);
         return;
     }
     if (game.state.hasImps == 1) {

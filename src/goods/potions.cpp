@@ -18,7 +18,8 @@ struct Potion {
 constexpr Potion kHealingPotion{&GameState::healingPotions, &GameState::health, kFullHealth,
                                 "\n\nYou do not have any healing potions\n",
                                 "\n\nYou drink a healing potion\n"};
-// The mana potion's line has always begun with one line break, not two.
+// Unlike the healing potion's, the mana potion's line begins with one line break, not
+// two; the texts are exact.
 constexpr Potion kManaPotion{&GameState::manaPotions, &GameState::mana, kFullMana,
                              "\n\nYou do not have any mana potions\n",
                              "\nYou drink the mana potion\n"};

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "game/game.hpp"
+#include "game/refusals.hpp"
 #include "game/saturating.hpp"
 #include "goods/catalogues.hpp"
 
@@ -99,7 +100,7 @@ void runDialog(Game& game, const Shop& shop) {
 void buy(Game& game) {
     const Shop* shop = shopIn(game.state.room);
     if (shop == nullptr) {
-        game.console.print("\n\nYou can not do that here\n");
+        game.console.print(kCanNotDoThat);
         return;
     }
     runDialog(game, *shop);

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "game/game.hpp"
+#include "game/refusals.hpp"
 #include "world/rooms.hpp"
 
 namespace quellmoor {
@@ -25,7 +26,7 @@ constexpr WaterSource kWaterSources[] = {
 void drinkWater(Game& game) {
     const WaterSource* source = rowForRoom<WaterSource>(kWaterSources, game.state.room);
     if (source == nullptr) {
-        game.console.print("\n\nYou can not do that here\n");
+        game.console.print(kCanNotDoThat);
         return;
     }
     game.console.print(source->firstLine);

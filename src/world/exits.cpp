@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "game/game.hpp"
+#include "game/refusals.hpp"
 #include "world/opponents.hpp"
 #include "world/region_maps.hpp"
 #include "world/rooms.hpp"
@@ -79,7 +80,7 @@ RoomId exitFrom(RoomId room, Direction direction) {
 void move(Game& game, Direction direction) {
     const RoomId destination = exitFrom(game.state.room, direction);
     if (destination == 0) {
-        game.console.print("\n\nYou cannot do that here\n");
+        game.console.print(kCannotDoThat);
     } else {
         game.state.room = destination;
         armOpponent(game.state);

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <span>
-#include <string_view>
 
 #include "game/game_state.hpp"
 
@@ -11,7 +10,6 @@ namespace quellmoor {
 /// An opponent waiting in a room: what entering the room arms, and what killing it pays.
 struct Encounter {
     RoomId room;
-    std::string_view opponent;
     std::int32_t health;
     // Its raw blow: a draw's remainder by the spread, plus the floor.
     std::int32_t damageSpread;

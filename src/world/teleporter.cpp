@@ -1,6 +1,7 @@
 #include "world/teleporter.hpp"
 
 #include "game/game.hpp"
+#include "game/refusals.hpp"
 #include "world/region_maps.hpp"
 #include "world/rooms.hpp"
 
@@ -28,7 +29,7 @@ const Pedestal* pedestalIn(RoomId room) {
 void teleport(Game& game) {
     const Pedestal* pedestal = pedestalIn(game.state.room);
     if (pedestal == nullptr) {
-        game.console.print("\n\nYou cannot do that here\n");
+        game.console.print(kCannotDoThat);
         return;
     }
     game.console.print("\n\nWhere would you like to teleport\n");
