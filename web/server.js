@@ -22,8 +22,16 @@ const kTypes = {
 function serve(root, port) {
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://localhost');
-    let file = path.normalize(path.join(root, decodeURIComponent(url.pathname)));
-    if (!file.startsWith(path.resolve(root))) {
+    let name;
+    try {
+      name = decodeURIComponent(url.pathname);
+    } catch {
+      response.writeHead(400).end();  // a malformed %-escape
+      return;
+    }
+    const top = path.resolve(root);
+    let file = path.resolve(top, '.' + name);
+    if (file !== top && !file.startsWith(top + path.sep)) {
       response.writeHead(403).end();
       return;
     }
