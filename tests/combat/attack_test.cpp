@@ -51,7 +51,8 @@ struct Exchange {
 /// How many draws to skip so that the next ones give the roll and raw blow wanted.
 int drawsToSkip(const Exchange& e) {
     const Strike strike = kStrikes[e.weapon];
-    for (int skip = 0;; ++skip) {
+    // Every roll a weapon can make turns up within a few thousand draws.
+    for (int skip = 0; skip < 10000; ++skip) {
         Rng probe;
         for (int i = 0; i < skip; ++i) {
             probe.draw();
@@ -61,6 +62,8 @@ int drawsToSkip(const Exchange& e) {
             return skip;
         }
     }
+    ADD_FAILURE() << e.what << ": no draw gives that roll";
+    return 0;
 }
 
 TEST(CombatAttack, OneExchange) {

@@ -13,6 +13,8 @@ namespace quellmoor::testing {
 class TestGame {
   public:
     /// `input` is what the player will type, for handlers that read (shops, teleporter).
+    /// The player stands in room 1, where every game begins (a fresh `GameState` holds
+    /// room 0 until the command loop starts).
     explicit TestGame(std::string input = "");
 
     GameState& state() { return game_.state; }
