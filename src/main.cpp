@@ -6,16 +6,27 @@
 #include <cstring>
 
 #include "game/game.hpp"
-#include "game/posix_streams.hpp"
+#include "terminal/posix_streams.hpp"
+
+namespace {
+
+/// The game itself always ends with status 0; a lost screen or an input that could not
+/// be read is not a finished game, so the program says why and fails.
+int failure(const char* what, int error) {
+    std::fprintf(stderr, "quellmoor: %s: %s\n", what, std::strerror(error));
+    return 1;
+}
+
+}  // namespace
 
 int main() {
     quellmoor::FileDescriptorInput input(STDIN_FILENO);
     quellmoor::FileDescriptorOutput output(STDOUT_FILENO);
     if (!quellmoor::playGame(input, output)) {
-        // The game itself always ends with status 0; a lost screen is not a finished game.
-        std::fprintf(stderr, "quellmoor: cannot write to standard output: %s\n",
-                     std::strerror(output.error()));
-        return 1;
+        return failure("cannot write to standard output", output.error());
+    }
+    if (input.error() != 0) {
+        return failure("cannot read standard input", input.error());
     }
     return 0;
 }

@@ -1,5 +1,8 @@
 #include "game/command_loop.hpp"
 
+#include <algorithm>
+#include <array>
+
 #include "combat/attack.hpp"
 #include "game/game.hpp"
 #include "game/loop_commands.hpp"
@@ -30,10 +33,11 @@ void walk(Game& game) {
 struct Command {
     std::string_view word;
     void (*handler)(Game&);
+    bool hidden = false;  // never listed or offered to the player
 };
 
 // The one place that binds words to commands. Words match whole and case-sensitively;
-// the hidden gold word is on no menu.
+// the hidden gold word is on no menu and is never offered.
 constexpr Command kCommandTable[] = {
     {"n", walk<Direction::North>},
     {"e", walk<Direction::East>},
@@ -52,10 +56,22 @@ constexpr Command kCommandTable[] = {
     {"stats", showStats},
     {"heal", drinkHealingPotion},
     {"mana", drinkManaPotion},
-    {"plumbwagon", grantGold},
+    {"plumbwagon", grantGold, true},
     {"buy", buy},
     {"talk", talk},
 };
+
+constexpr auto kListedWords = [] {
+    constexpr auto listed = std::ranges::count(kCommandTable, false, &Command::hidden);
+    std::array<std::string_view, listed> words;
+    auto next = words.begin();
+    for (const Command& command : kCommandTable) {
+        if (!command.hidden) {
+            *next++ = command.word;
+        }
+    }
+    return words;
+}();
 
 const Command* findCommand(const Word<kCommandWordCapacity>& word) {
     for (const Command& command : kCommandTable) {
@@ -67,6 +83,10 @@ const Command* findCommand(const Word<kCommandWordCapacity>& word) {
 }
 
 }  // namespace
+
+std::span<const std::string_view> listedCommandWords() {
+    return kListedWords;
+}
 
 void dispatchCommand(Game& game) {
     if (const Command* command = findCommand(game.state.commandWord)) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "game/command_loop.hpp"
 #include "support/test_game.hpp"
 
 namespace quellmoor::testing {
@@ -141,6 +142,16 @@ TEST(CommandTable, MatchesWholeWordsExactly) {
         EXPECT_EQ(state.amplifyPending + state.weakenPending + state.gameOver, 0);
         EXPECT_EQ(game.unreadInput(), "1 1 1");
     }
+}
+
+// What completion may offer: every command word, in the table's order, but the gold word.
+TEST(CommandTable, ListsEveryWordButTheHiddenOne) {
+    const std::vector<std::string_view> expected = {
+        "n",        "e",      "s",    "w",     "map",     "quit",   "look",
+        "teleport", "attack", "open", "drink", "amplify", "weaken", "climb",
+        "stats",    "heal",   "mana", "buy",   "talk"};
+    const auto listed = listedCommandWords();
+    EXPECT_EQ(std::vector<std::string_view>(listed.begin(), listed.end()), expected);
 }
 
 TEST(CommandTable, OnlyTheFourMovesForgetAKill) {

@@ -1,6 +1,6 @@
 // Standard input and output as the program uses them: real file descriptors.
 
-#include "game/posix_streams.hpp"
+#include "terminal/posix_streams.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -33,10 +33,29 @@ TEST(PosixStreams, InputReportsWhatIsWaitingSoTheConsoleKnowsWhenItWouldWait) {
     close(ends[0]);
 }
 
-TEST(PosixStreams, InputThatCannotBeReadIsTheEndOfInput) {
+TEST(PosixStreams, InputThatCannotBeReadIsTheEndOfInputWithItsError) {
     FileDescriptorInput input(-1);
     EXPECT_EQ(input.in_avail(), 0);
     EXPECT_EQ(input.sgetc(), EOF);
+    EXPECT_EQ(input.error(), EBADF);
+}
+
+// A terminal's Ctrl-D is read once, and a file may grow after its end was read; either
+// way the end, once seen, is the end.
+TEST(PosixStreams, TheEndOfInputStaysTheEnd) {
+    char name[] = "/tmp/quellmoor-input-XXXXXX";
+    const int writer = mkstemp(name);
+    ASSERT_GE(writer, 0);
+    const int reader = open(name, O_RDONLY);
+    unlink(name);
+    FileDescriptorInput input(reader);
+    EXPECT_EQ(input.sgetc(), EOF);
+    ASSERT_EQ(write(writer, "look\n", 5), 5);
+    EXPECT_EQ(input.in_avail(), -1);
+    EXPECT_EQ(input.sgetc(), EOF);
+    EXPECT_EQ(input.error(), 0);
+    close(writer);
+    close(reader);
 }
 
 TEST(PosixStreams, AFailedWriteIsReportedWithItsError) {

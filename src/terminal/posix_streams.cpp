@@ -1,4 +1,4 @@
-#include "game/posix_streams.hpp"
+#include "terminal/posix_streams.hpp"
 
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -26,18 +26,26 @@ bool worthRetrying(int fd, short event) {
 }  // namespace
 
 FileDescriptorInput::int_type FileDescriptorInput::underflow() {
+    if (ended_) {
+        return traits_type::eof();
+    }
     ssize_t count;
     do {
         count = ::read(fd_, buffer_.data(), buffer_.size());
     } while (count < 0 && worthRetrying(fd_, POLLIN));
     if (count <= 0) {
-        return traits_type::eof();  // end of input, or input that cannot be read
+        ended_ = true;
+        error_ = count < 0 ? errno : 0;
+        return traits_type::eof();
     }
     setg(buffer_.data(), buffer_.data(), buffer_.data() + count);
     return traits_type::to_int_type(buffer_[0]);
 }
 
 std::streamsize FileDescriptorInput::showmanyc() {
+    if (ended_) {
+        return -1;  // nothing more will ever come
+    }
     int waiting = 0;
     if (::ioctl(fd_, FIONREAD, &waiting) != 0) {
         return 0;  // unknown: the reader must assume it may have to wait
