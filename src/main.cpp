@@ -6,27 +6,39 @@
 #include <cstring>
 
 #include "game/game.hpp"
+#include "terminal/line_editor.hpp"
 #include "terminal/posix_streams.hpp"
 
 namespace {
 
-/// The game itself always ends with status 0; a lost screen or an input that could not
-/// be read is not a finished game, so the program says why and fails.
-int failure(const char* what, int error) {
-    std::fprintf(stderr, "quellmoor: %s: %s\n", what, std::strerror(error));
+/// The exit status of a game that has been played. The game itself always ends with
+/// status 0; a lost screen or an input that could not be read is not a finished game, so
+/// the program says why and fails.
+int verdict(bool written, int writeError, int readError) {
+    const char* failure = !written         ? "cannot write to standard output"
+                          : readError != 0 ? "cannot read standard input"
+                                           : nullptr;
+    if (failure == nullptr) {
+        return 0;
+    }
+    std::fprintf(stderr, "quellmoor: %s: %s\n", failure,
+                 std::strerror(written ? readError : writeError));
     return 1;
 }
 
 }  // namespace
 
 int main() {
-    quellmoor::FileDescriptorInput input(STDIN_FILENO);
-    quellmoor::FileDescriptorOutput output(STDOUT_FILENO);
-    if (!quellmoor::playGame(input, output)) {
-        return failure("cannot write to standard output", output.error());
+    using namespace quellmoor;
+    if (terminalCanEditLines()) {
+        TerminalOutput output(STDOUT_FILENO);
+        LineEditorInput input(output);
+        const bool written = playGame(input, output) && output.finish();
+        return verdict(written, output.error(), input.error());
     }
-    if (input.error() != 0) {
-        return failure("cannot read standard input", input.error());
-    }
-    return 0;
+    // Pipes, files and plain terminals: the descriptors read and written straight through.
+    FileDescriptorInput input(STDIN_FILENO);
+    FileDescriptorOutput output(STDOUT_FILENO);
+    const bool written = playGame(input, output);
+    return verdict(written, output.error(), input.error());
 }

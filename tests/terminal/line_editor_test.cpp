@@ -1,0 +1,85 @@
+// The screen under the line editor: it holds back an unfinished last line for the
+// editor's prompt, and must still put every byte on the screen, in order.
+
+#include "terminal/line_editor.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+namespace quellmoor {
+namespace {
+
+/// What is waiting in a non-blocking pipe.
+std::string drain(int fd) {
+    std::string text;
+    char buffer[256];
+    for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return text;
+}
+
+TEST(TerminalOutput, HoldsAShortUnfinishedLineAndWritesAllElseInOrder) {
+    struct Case {
+        std::vector<std::string> printed;
+        std::string onScreen, held;
+    };
+    const Case cases[] = {
+        {{"\n\nYou can not do that here"}, "\n\n", "You can not do that here"},
+        {{"Goodbye\n\n\nType quit to exit\n"}, "Goodbye\n\n\nType quit to exit\n", ""},
+        {{"abc\nYou can", " not", " do that\nhere"}, "abc\nYou can not do that\n", "here"},
+        // Too long for a prompt, or not plain text: written at once, after what was held.
+        {{"You", std::string(58, 'x')}, "You" + std::string(58, 'x'), ""},
+        {{"You", "\x1b[H"}, "You\x1b[H", ""},
+    };
+    for (const Case& c : cases) {
+        int ends[2];
+        ASSERT_EQ(pipe2(ends, O_NONBLOCK), 0);
+        TerminalOutput screen(ends[1]);
+        for (const std::string& text : c.printed) {
+            const auto size = static_cast<std::streamsize>(text.size());
+            EXPECT_EQ(screen.sputn(text.data(), size), size);
+        }
+        EXPECT_EQ(drain(ends[0]), c.onScreen) << c.printed.front();
+        EXPECT_EQ(screen.takeUnfinishedLine(), c.held);
+        EXPECT_TRUE(screen.finish());
+        EXPECT_EQ(drain(ends[0]), "");  // what was taken is the editor's to show
+        close(ends[0]);
+        close(ends[1]);
+    }
+}
+
+TEST(TerminalOutput, WritesWhatIsStillHeldWhenTheGameEnds) {
+    int ends[2];
+    ASSERT_EQ(pipe2(ends, O_NONBLOCK), 0);
+    TerminalOutput screen(ends[1]);
+    EXPECT_EQ(screen.sputn("\n\nYou can not do that here", 26), 26);
+    EXPECT_TRUE(screen.finish());
+    EXPECT_EQ(drain(ends[0]), "\n\nYou can not do that here");
+    close(ends[0]);
+    close(ends[1]);
+
+    const int full = open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    for (const std::string& next : {std::string(), std::string("\n"), std::string(60, 'x')}) {
+        TerminalOutput lost(full);
+        EXPECT_EQ(lost.sputn("Goodbye", 7), 7);  // held, not yet written
+        if (next.empty()) {
+            EXPECT_FALSE(lost.finish());
+        } else {
+            const auto size = static_cast<std::streamsize>(next.size());
+            EXPECT_LT(lost.sputn(next.data(), size), size);  // what was held fails first
+        }
+        EXPECT_EQ(lost.error(), ENOSPC);
+    }
+    close(full);
+}
+
+}  // namespace
+}  // namespace quellmoor
