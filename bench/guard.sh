@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # A cheap, deterministic guard on the game's cost, for CI: instructions counted by
 # callgrind (not seconds, which a busy machine blurs), each held under a ceiling with
-# generous headroom over what the benchmark measures.
+# generous headroom over what the benchmark measures, and over a floor that a program
+# doing no work stays under (/bin/true: 0 per command and about 128,000 to start, nearly
+# all of it the dynamic loader; an empty C++ main costs about 124,000).
 #
 # Usage: bench/guard.sh PROGRAM       (an optimised build, e.g. build/release/quellmoor)
 set -euo pipefail
@@ -10,8 +12,10 @@ game=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-per_command_ceiling=1000   # measured: about 430
-startup_ceiling=500000     # measured: about 200,000
+per_command_floor=200      # measured: about 435
+per_command_ceiling=1000
+startup_floor=150000       # measured: about 200,000
+startup_ceiling=500000
 
 instructions() {
     valgrind --tool=callgrind --callgrind-out-file=/dev/null "$game" <"$1" 2>&1 >/dev/null |
@@ -24,6 +28,7 @@ echo quit >"$work/quit.txt"
 
 per_command=$((($(instructions "$work/long.txt") - $(instructions "$work/short.txt")) / 20000))
 startup=$(instructions "$work/quit.txt")
-echo "instructions per command: $per_command (ceiling $per_command_ceiling)"
-echo "instructions to start and quit: $startup (ceiling $startup_ceiling)"
-[ "$per_command" -le "$per_command_ceiling" ] && [ "$startup" -le "$startup_ceiling" ]
+echo "instructions per command: $per_command (floor $per_command_floor, ceiling $per_command_ceiling)"
+echo "instructions to start and quit: $startup (floor $startup_floor, ceiling $startup_ceiling)"
+[ "$per_command" -ge "$per_command_floor" ] && [ "$per_command" -le "$per_command_ceiling" ] &&
+    [ "$startup" -ge "$startup_floor" ] && [ "$startup" -le "$startup_ceiling" ]

@@ -1,14 +1,14 @@
 #!/usr/bin/env python3
 """Text coverage: every text the game prints appears in some golden transcript.
 
-Reads the string literals of src/**/*.cpp (adjacent literals joined, as the compiler
-joins them; #include lines, static_assert messages and the texts thrown while the
-compiler builds the game's tables left out) and looks for each in
-the expected outputs tests/golden/*/*.out. Pieces the game composes into one line (a menu
-line's name, separator and " gold") are each looked for on their own. A literal
-that the game never prints (a command word it compares, a message for standard error)
-is listed in scripts/unprinted_texts.txt with the reason; a listed text that is no longer
-in the code is an error too, so the list cannot rot.
+Reads the string literals of src/**/*.cpp and src/**/*.hpp (headers hold texts too: the
+refusals), adjacent literals joined as the compiler joins them; #include lines,
+static_assert messages and the texts thrown while the compiler builds the game's tables
+are left out. Looks for each in the expected outputs tests/golden/*/*.out. Pieces the
+game composes into one line (a menu line's name, separator and " gold") are each looked
+for on their own. A literal that the game never prints (a command word it compares, a
+message for standard error) is listed in scripts/unprinted_texts.txt with the reason; a
+listed text that is no longer in the code is an error too, so the list cannot rot.
 
 Usage: scripts/text_coverage.py [--report-only]
 Exits 1 if a printed text appears in no expected output (unless --report-only).
@@ -137,7 +137,8 @@ def main():
 
     outputs = [p.read_bytes() for p in sorted(ROOT.glob("tests/golden/*/*.out"))]
     texts = {}
-    for path in sorted(ROOT.glob("src/**/*.cpp")):
+    sources = [p for p in ROOT.glob("src/**/*") if p.suffix in (".cpp", ".hpp")]
+    for path in sorted(sources):
         for line, value in literals(path):
             if value:
                 texts.setdefault(value, []).append(f"{path.relative_to(ROOT)}:{line}")

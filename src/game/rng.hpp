@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "game/saturating.hpp"
+
 namespace quellmoor {
 
 /// The game's one pseudo-random generator: a linear congruential generator that is
@@ -18,9 +20,11 @@ class Rng {
         return static_cast<std::int32_t>((state_ >> 16) & kMaxDraw);
     }
 
-    /// One chance roll: a draw's remainder by `spread`, plus `floor`.
-    /// REQUIRES: spread > 0.
-    std::int32_t roll(std::int32_t spread, std::int32_t floor) { return draw() % spread + floor; }
+    /// One chance roll: a draw's remainder by `spread`, plus `floor` (saturating, as every
+    /// sum in the game does). REQUIRES: spread > 0.
+    std::int32_t roll(std::int32_t spread, std::int32_t floor) {
+        return saturatingAdd(draw() % spread, floor);
+    }
 
   private:
     std::uint32_t state_ = 1;

@@ -12,8 +12,10 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/test_game.hpp"
+#include "world/opponents.hpp"
 
 namespace quellmoor {
 namespace {
@@ -128,10 +130,15 @@ TEST(CorruptedState, ArmourFactorOutsideTheTableShowsAsTunic) {
 }
 
 TEST(CorruptedState, NumbersAtTheLimitsOfTheirRangeNeverOverflow) {
-    // Gold, health, mana, potions and the opponent at both ends of 32 bits, in an
-    // opponent's room and a shop: every command, twice over.
+    // Gold, health, mana, potions and the opponent at both ends of 32 bits, in every
+    // opponent's room and in shops: a fight first, before any step can leave the room,
+    // then every command, twice over.
+    std::vector<std::int32_t> rooms = {7, 3, 66, 68, 1};
+    for (const Encounter& encounter : encounterTable()) {
+        rooms.push_back(encounter.room);
+    }
     for (const std::int32_t extreme : {kMin, kMin + 1, -1, kMax - 1, kMax}) {
-        for (const std::int32_t room : {8, 7, 3, 66, 68, 64, 1}) {
+        for (const std::int32_t room : rooms) {
             SCOPED_TRACE("value " + std::to_string(extreme) + " in room " + std::to_string(room));
             TestGame game{"1 1 1 1 1 1 1 1 1 1 1 1"};
             GameState& state = game.state();
@@ -152,6 +159,8 @@ TEST(CorruptedState, NumbersAtTheLimitsOfTheirRangeNeverOverflow) {
             state.bounty = extreme;
             state.damageDealt = extreme;
             state.damageTaken = extreme;
+            const bool fought = game.command("attack").starts_with("\n\nYou have just delt");
+            EXPECT_EQ(fought, encounterIn(room) != nullptr);
             for (int round = 0; round < 2; ++round) {
                 for (const std::string_view word : kEveryWord) {
                     if (word != "quit") {
