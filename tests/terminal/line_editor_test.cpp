@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quellmoor {
@@ -64,19 +65,27 @@ TEST(TerminalOutput, WritesWhatIsStillHeldWhenTheGameEnds) {
     EXPECT_EQ(drain(ends[0]), "\n\nYou can not do that here");
     close(ends[0]);
     close(ends[1]);
+}
 
+// A screen that cannot be written fails the write that was due, whether it held the
+// bytes for a while or not.
+TEST(TerminalOutput, AFailedWriteIsReportedWhereverTheBytesWaited) {
     const int full = open("/dev/full", O_WRONLY);
     ASSERT_GE(full, 0);
-    for (const std::string& next : {std::string(), std::string("\n"), std::string(60, 'x')}) {
+    // What is printed first (held, as an unfinished line), then what follows it.
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "Goodbye\n"},
+        {"Goodbye", "\n"},
+        {"Goodbye", std::string(60, 'x')},
+        {"Goodbye", ""},  // the game ends
+    };
+    for (const auto& [first, next] : cases) {
         TerminalOutput lost(full);
-        EXPECT_EQ(lost.sputn("Goodbye", 7), 7);  // held, not yet written
-        if (next.empty()) {
-            EXPECT_FALSE(lost.finish());
-        } else {
-            const auto size = static_cast<std::streamsize>(next.size());
-            EXPECT_LT(lost.sputn(next.data(), size), size);  // what was held fails first
-        }
-        EXPECT_EQ(lost.error(), ENOSPC);
+        const auto held = static_cast<std::streamsize>(first.size());
+        EXPECT_EQ(lost.sputn(first.data(), held), held);
+        const auto size = static_cast<std::streamsize>(next.size());
+        EXPECT_FALSE(next.empty() ? lost.finish() : lost.sputn(next.data(), size) == size);
+        EXPECT_EQ(lost.error(), ENOSPC) << first << " then " << next;
     }
     close(full);
 }
