@@ -1,19 +1,15 @@
 #!/usr/bin/env bash
-# Builds Quellmoor for the browser into build-web/site/: index.html, terminal.js, the game
-# (quellmoor.js and quellmoor.wasm, compiled from the same sources as the console program)
-# and the terminal widget (xterm.js, from npm).
+# Builds Quellmoor for the browser into build-web/site/: the page (index.html, terminal.js,
+# its manifest, icon and service worker) and the game (quellmoor.js and quellmoor.wasm,
+# compiled from the same sources as the console program).
 #
-# Needs Debian's emscripten, cmake and ninja, and node with npm:
-#   sudo apt-get install emscripten cmake ninja-build nodejs npm
+# Needs Debian's emscripten, cmake and ninja, and node:
+#   sudo apt-get install emscripten cmake ninja-build nodejs
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Debian's emscripten finds its JavaScript tools (acorn) only through NODE_PATH.
 export NODE_PATH="${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs"
-
-if [ ! -f node_modules/@xterm/xterm/package.json ]; then
-    npm ci --no-audit --no-fund
-fi
 
 emcmake cmake -S web -B build-web/cmake -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 cmake --build build-web/cmake
@@ -21,12 +17,14 @@ cmake --build build-web/cmake
 site=build-web/site
 rm -rf "$site"
 mkdir -p "$site"
-cp web/index.html web/terminal.js build-web/cmake/web/quellmoor.js build-web/cmake/web/quellmoor.wasm "$site/"
-xterm=node_modules/@xterm/xterm
-cp "$xterm/css/xterm.css" "$site/"
-cp "$xterm/LICENSE" "$site/xterm-LICENSE.txt"
-# The source map it points to is not shipped.
-grep -v '^//# sourceMappingURL=' "$xterm/lib/xterm.mjs" >"$site/xterm.mjs"
+cp web/index.html web/terminal.js web/manifest.webmanifest web/icon.svg \
+    build-web/cmake/web/quellmoor.js build-web/cmake/web/quellmoor.wasm "$site/"
 
-echo "Built $site:"
+# The service worker keeps this build's files under a name of their own: a hash of them.
+files=$(cd "$site" && ls | sort)
+hash=$( (cd "$site" && cat $files) | cat - web/sw.js | sha256sum | cut -c1-16)
+list="'./'$(printf ", '%s'" $files)"
+sed -e "s/@BUILD_HASH@/$hash/" -e "s|@BUILD_FILES@|$list|" web/sw.js >"$site/sw.js"
+
+echo "Built $site (build $hash):"
 ls -l "$site"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the browser version: builds it, plays every golden transcript and a long script
 # on it under node against the console program, and plays it in a real browser (Debian's
-# chromium, driven by Playwright). Installs what is missing (as root, on Debian).
-# Screenshots and the page's size and load time land in build-web/.
+# chromium, driven by Playwright) on a desktop and on a phone. Installs what is missing (as
+# root, on Debian); Debian 12's own nodejs (Node 18) will do. Screenshots and the page's
+# size and load time land in build-web/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,7 +1,10 @@
-// Quellmoor in the browser: one game on the page's terminal, each time the page asks.
+// Quellmoor in the browser: one game on the page's console, each time the page asks.
 
 #include <emscripten.h>
 
+#include <string>
+
+#include "game/command_loop.hpp"
 #include "game/game.hpp"
 #include "page_streams.hpp"
 
@@ -13,4 +16,17 @@ extern "C" EMSCRIPTEN_KEEPALIVE int quellmoor_play() {
     quellmoor::web::PageInput input;
     quellmoor::web::PageOutput output;
     return quellmoor::playGame(input, output) ? 1 : 0;
+}
+
+/// The words the page completes with Tab, one space between them, in the command table's
+/// order: the table is their only list, and the hidden gold word is not among them.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* quellmoor_command_words() {
+    static const std::string words = [] {
+        std::string joined;
+        for (const std::string_view word : quellmoor::listedCommandWords()) {
+            joined.append(joined.empty() ? "" : " ").append(word);
+        }
+        return joined;
+    }();
+    return words.c_str();
 }

@@ -16,26 +16,45 @@ const kTypes = {
   '.wasm': 'application/wasm',
   '.txt': 'text/plain; charset=utf-8',
   '.png': 'image/png',
+  '.svg': 'image/svg+xml',
+  '.webmanifest': 'application/manifest+json',
 };
 
-/** Starts serving `root`; resolves to the server once it listens (port 0: any free port). */
+// Longer request targets are refused (no file of the site has a name near this long).
+const kLongestTarget = 2048;
+
+/**
+ * The file `target` (a request's path, with perhaps a query) names under `top`, or the
+ * status that refuses it: 414 if it is too long, 400 if it is malformed, 403 if it leads
+ * outside `top`.
+ */
+function fileFor(top, target) {
+  if (target.length > kLongestTarget) return 414;
+  const pathname = target.split(/[?#]/)[0];
+  let name;
+  try {
+    name = decodeURIComponent(pathname);
+  } catch {
+    return 400;  // a malformed %-escape
+  }
+  if (!name.startsWith('/') || name.includes('\0')) return 400;
+  const file = path.resolve(top, '.' + name);
+  if (file !== top && !file.startsWith(top + path.sep)) return 403;
+  return name.endsWith('/') ? path.join(file, 'index.html') : file;
+}
+
+/**
+ * Starts serving `root`; resolves to the server once it listens (port 0: any free port).
+ * Every request is answered, a malformed one with a 4xx status.
+ */
 function serve(root, port) {
+  const top = path.resolve(root);
   const server = http.createServer((request, response) => {
-    const url = new URL(request.url, 'http://localhost');
-    let name;
-    try {
-      name = decodeURIComponent(url.pathname);
-    } catch {
-      response.writeHead(400).end();  // a malformed %-escape
+    const file = fileFor(top, request.url);
+    if (typeof file === 'number') {
+      response.writeHead(file).end();
       return;
     }
-    const top = path.resolve(root);
-    let file = path.resolve(top, '.' + name);
-    if (file !== top && !file.startsWith(top + path.sep)) {
-      response.writeHead(403).end();
-      return;
-    }
-    if (url.pathname.endsWith('/')) file = path.join(file, 'index.html');
     fs.readFile(file, (error, body) => {
       if (error) {
         response.writeHead(404, {'Content-Type': 'text/plain'}).end('Not found\n');

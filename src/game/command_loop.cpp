@@ -62,7 +62,9 @@ constexpr Command kCommandTable[] = {
 };
 
 constexpr auto kListedWords = [] {
-    constexpr auto listed = std::ranges::count(kCommandTable, false, &Command::hidden);
+    // Counted by hand: the web build's library has no std::ranges::count.
+    constexpr auto listed = std::count_if(std::begin(kCommandTable), std::end(kCommandTable),
+                                          [](const Command& command) { return !command.hidden; });
     std::array<std::string_view, listed> words;
     auto next = words.begin();
     for (const Command& command : kCommandTable) {

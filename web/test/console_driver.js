@@ -3,7 +3,9 @@
 // its (empty) standard input, and how much it had written by then is noted.
 //
 // Linux only: whether the program is blocked reading standard input is read from
-// /proc/PID/syscall, and how many reads it has finished from /proc/PID/io.
+// /proc/PID/syscall, and how many reads it has finished from /proc/PID/io. The read call
+// is known by its name: its number differs between machines (0 on x86-64, 63 on arm64),
+// so the C headers of this machine are asked for SYS_read.
 
 'use strict';
 
@@ -30,10 +32,21 @@ function readCalls(pid) {
   }
 }
 
+/** The number of the system call named `name` on this machine, from its C headers. */
+function systemCallNumber(name) {
+  const header = `#include <sys/syscall.h>\nSYS_${name}\n`;
+  const expanded = childProcess.execFileSync('cpp', ['-P', '-'], {input: header, encoding: 'latin1'});
+  const number = expanded.trim().split('\n').pop();
+  if (!/^\d+$/.test(number)) throw new Error(`no system call named ${name}: ${number}`);
+  return number;
+}
+
+const kReadStandardInput = `${systemCallNumber('read')} 0x0 `;  // read(0, ...)
+
 /** True while the process sits in read(0, ...). */
 function readingStandardInput(pid) {
   try {
-    return fs.readFileSync(`/proc/${pid}/syscall`, 'latin1').startsWith('0 0x0 ');
+    return fs.readFileSync(`/proc/${pid}/syscall`, 'latin1').startsWith(kReadStandardInput);
   } catch {
     return false;
   }
