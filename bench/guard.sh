@@ -4,6 +4,7 @@
 # generous headroom over what the benchmark measures.
 #
 # Usage: bench/guard.sh PROGRAM       (an optimised build, e.g. build/release/quellmoor)
+# Needs: valgrind and python3.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 game=$1
