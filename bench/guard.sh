@@ -6,6 +6,7 @@
 # all of it the dynamic loader; an empty C++ main costs about 124,000).
 #
 # Usage: bench/guard.sh PROGRAM       (an optimised build, e.g. build/release/quellmoor)
+# Needs: valgrind and python3.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 game=$1

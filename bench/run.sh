@@ -5,7 +5,8 @@
 # benchmark of single commands.
 #
 # Usage: bench/run.sh [RUNS]      (RUNS timed runs of each measurement, median shown; 5)
-# Needs: python3, valgrind, strace, /usr/bin/time (Debian package "time").
+# Needs: cmake, ninja, g++, python3, valgrind, strace, /usr/bin/time (Debian package "time")
+# and Google Benchmark (Debian package "libbenchmark-dev").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}

@@ -8,6 +8,7 @@
 # fault is fixed. Prints the fuzzer's final stats: executions per second and in total.
 #
 # Usage: fuzz/run.sh [SECONDS]
+# Needs: cmake, ninja, clang++ and libFuzzer (Debian packages clang and libclang-rt-14-dev).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

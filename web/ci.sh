@@ -14,6 +14,7 @@ command -v em++ >/dev/null || need+=(emscripten)
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
 command -v g++ >/dev/null || need+=(g++)
+[ -f /usr/include/histedit.h ] || need+=(libedit-dev)  # the console program's line editor
 command -v npm >/dev/null || need+=(npm)
 if [ ${#need[@]} -gt 0 ]; then
     echo "Installing ${need[*]}"

@@ -7,10 +7,12 @@
 namespace quellmoor {
 namespace {
 
-// Indexed by WeaponKind. The stats screen shows each range from these same numbers.
-// The Battle Axe of Might rolls 110 to 130: the range its label on the stats screen shows.
+// Indexed by WeaponKind. A strike runs from the floor to floor + spread - 1 (the Bow's from
+// 17 to 22); the stats screen shows each range from these same numbers. The Battle Axe of
+// Might rolls 110 to 130: the range its label on the stats screen shows.
 // clang-format off
 constexpr Weapon kWeapons[] = {
+    // {code, label on the stats screen, strike spread, strike floor}
     {kFists,            "Fists",                0,   4},
     {kClub,             "Club",                 4,   5},
     {kDagger,           "Dagger",               6,  10},
