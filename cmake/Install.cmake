@@ -18,7 +18,7 @@ install(CODE "
     endif()")
 
 install(FILES ${PROJECT_SOURCE_DIR}/docs/playing.md ${PROJECT_SOURCE_DIR}/docs/web.png
-              ${PROJECT_SOURCE_DIR}/CONTRIBUTING.md
+              ${PROJECT_SOURCE_DIR}/docs/web-phone.png ${PROJECT_SOURCE_DIR}/CONTRIBUTING.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(CODE "
     set(QUELLMOOR_SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")

@@ -27,9 +27,10 @@ function(gzip_to input output)
                     COMMAND_ERROR_IS_FATAL ANY)
 endfunction()
 
-# The README links the guide and the screenshot in docs/; installed, they lie beside it.
+# The README links the guide and the screenshots in docs/; installed, they lie beside it.
 file(READ ${source}/README.md readme)
 string(REPLACE "](docs/" "](" readme "${readme}")
+string(REPLACE "src=\"docs/" "src=\"" readme "${readme}")
 file(WRITE ${stage}/README.md "${readme}")
 
 # LICENSE is "MIT License", its copyright line, then the licence's text.

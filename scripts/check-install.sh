@@ -37,8 +37,8 @@ check_documents() {
     [ "$guide" = "$prefix/share/doc/quellmoor/playing.md" ] ||
         fail "the manual's SEE ALSO names '$guide', not the guide under $prefix"
     [ -f "$root$guide" ] || fail "the manual's SEE ALSO names $guide, which is not installed"
-    for target in $(grep -o '\](\([^)]*\))' "$root$prefix/share/doc/quellmoor/README.md" |
-        sed 's/^](\(.*\))$/\1/'); do
+    for target in $(grep -o -e '\](\([^)]*\))' -e 'src="[^"]*"' \
+        "$root$prefix/share/doc/quellmoor/README.md" | sed 's/^](\(.*\))$/\1/; s/^src="\(.*\)"$/\1/'); do
         case $target in *://*) continue ;; esac
         [ -f "$root$prefix/share/doc/quellmoor/$target" ] ||
             fail "the installed README links $target, which is not beside it"
@@ -54,6 +54,7 @@ expected="./games/quellmoor
 ./share/doc/quellmoor/changelog.gz
 ./share/doc/quellmoor/copyright
 ./share/doc/quellmoor/playing.md
+./share/doc/quellmoor/web-phone.png
 ./share/doc/quellmoor/web.png
 ./share/man/man6/quellmoor.6.gz"
 actual=$(files_under "$scratch/prefix")
