@@ -105,7 +105,8 @@ function send(line) {
     return;
   }
   show(line + '\n');
-  if (line !== '') history.push(line);
+  // As at a terminal: blank lines and a line equal to the one before are not kept.
+  if (line.trim() !== '' && line !== history[history.length - 1]) history.push(line);
   recalled = history.length;
   draft = '';
   game.sendInput(line + '\n');
