@@ -73,6 +73,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
 # Computed from what the program links, whatever else it comes to need.
 field Depends | grep -Eq '(^|, )libc6 \(>= [0-9.]+\)' ||
     fail "dependencies not computed: $(field Depends)"
+field Depends | grep -Eq '(^|, )libedit2 ' ||
+    fail "the packaged game has no line editor: $(field Depends)"
 
 dpkg -x "$deb" "$scratch/root"
 actual=$(files_under "$scratch/root/usr")

@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "game/game.hpp"
-#include "terminal/line_editor.hpp"
 #include "terminal/posix_streams.hpp"
+#ifdef QUELLMOOR_HAS_LINE_EDITOR
+#include "terminal/line_editor.hpp"
+#endif
 
 namespace {
 
@@ -30,12 +32,14 @@ int verdict(bool written, int writeError, int readError) {
 
 int main() {
     using namespace quellmoor;
+#ifdef QUELLMOOR_HAS_LINE_EDITOR
     if (terminalCanEditLines()) {
         TerminalOutput output(STDOUT_FILENO);
         LineEditorInput input(output);
         const bool written = playGame(input, output) && output.finish();
         return verdict(written, output.error(), input.error());
     }
+#endif
     // Pipes, files and plain terminals: the descriptors read and written straight through.
     FileDescriptorInput input(STDIN_FILENO);
     FileDescriptorOutput output(STDOUT_FILENO);
