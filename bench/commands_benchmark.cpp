@@ -7,8 +7,8 @@
 #include <streambuf>
 #include <string_view>
 
-#include "game/command_loop.hpp"
 #include "game/game.hpp"
+#include "play/command_loop.hpp"
 
 namespace quellmoor {
 namespace {

@@ -19,7 +19,7 @@
 #include <cstdlib>
 #include <streambuf>
 
-#include "game/game.hpp"
+#include "play/play_game.hpp"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/game.hpp"
+#include "play/play_game.hpp"
 #include "terminal/posix_streams.hpp"
 #ifdef QUELLMOOR_HAS_LINE_EDITOR
 #include "terminal/line_editor.hpp"

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "game/command_loop.hpp"
-#include "game/game.hpp"
 #include "page_streams.hpp"
+#include "play/command_loop.hpp"
+#include "play/play_game.hpp"
 
 /// Plays one whole game, from the banner to the last word, on fresh streams and a fresh
 /// game. Suspends whenever the game waits for the player; the page awaits the promise that

@@ -18,8 +18,4 @@ struct Game {
     Console console;
 };
 
-/// Plays one whole game from `in` to `out`: the banner, the command loop, the closing
-/// lines and the final read. Returns false if any output could not be written.
-bool playGame(std::streambuf& in, std::streambuf& out);
-
 }  // namespace quellmoor

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "game/command_loop.hpp"
+#include "play/command_loop.hpp"
 
 namespace quellmoor {
 namespace {

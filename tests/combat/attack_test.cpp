@@ -9,7 +9,7 @@
 #include <string>
 
 #include "combat/combat_texts.hpp"
-#include "game/command_loop.hpp"
+#include "play/command_loop.hpp"
 #include "support/test_game.hpp"
 
 namespace quellmoor {

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "game/game.hpp"
+#include "game/game_state.hpp"
+#include "play/play_game.hpp"
 
 namespace quellmoor {
 namespace {

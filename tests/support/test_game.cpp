@@ -2,7 +2,8 @@
 
 #include <iterator>
 
-#include "game/command_loop.hpp"
+#include "play/command_loop.hpp"
+#include "play/play_game.hpp"
 
 namespace quellmoor::testing {
 

@@ -1,4 +1,4 @@
-#include "game/loop_commands.hpp"
+#include "play/loop_commands.hpp"
 
 #include <string_view>
 

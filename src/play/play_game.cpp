@@ -1,6 +1,7 @@
-#include "game/game.hpp"
+#include "play/play_game.hpp"
 
-#include "game/command_loop.hpp"
+#include "game/game.hpp"
+#include "play/command_loop.hpp"
 
 namespace quellmoor {
 

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "game/command_loop.hpp"
+#include "play/command_loop.hpp"
+#include "play/play_game.hpp"
 #include "support/test_game.hpp"
 
 namespace quellmoor::testing {

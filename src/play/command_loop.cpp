@@ -1,16 +1,16 @@
-#include "game/command_loop.hpp"
+#include "play/command_loop.hpp"
 
 #include <algorithm>
 #include <array>
 
 #include "combat/attack.hpp"
 #include "game/game.hpp"
-#include "game/loop_commands.hpp"
 #include "goods/imps.hpp"
 #include "goods/potions.hpp"
 #include "goods/shops.hpp"
 #include "goods/stats.hpp"
 #include "goods/water.hpp"
+#include "play/loop_commands.hpp"
 #include "world/descriptions.hpp"
 #include "world/exits.hpp"
 #include "world/region_maps.hpp"
