@@ -32,4 +32,4 @@ if [ -z "${QUELLMOOR_CONSOLE:-}" ]; then
     export QUELLMOOR_CONSOLE="$PWD/build-web/console/quellmoor"
 fi
 
-node --test web/test/golden.test.js web/test/browser.test.js
+node --test web/test/golden.test.js web/test/server.test.js web/test/browser.test.js
