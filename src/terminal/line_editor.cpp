@@ -47,10 +47,10 @@ bool isOwnByte(wchar_t c) {
 // Linux console send ESC [1~ and rxvt ESC [7~; vt100 names no Delete key at all. Insert
 // switches between inserting and overwriting.
 constexpr std::pair<const char*, const char*> kEditingKeys[] = {
-    {"\\e[1~", "ed-move-to-beg"}, {"\\e[7~", "ed-move-to-beg"},
-    {"\\e[H", "ed-move-to-beg"},  {"\\eOH", "ed-move-to-beg"},
-    {"\\e[4~", "ed-move-to-end"}, {"\\e[8~", "ed-move-to-end"},
-    {"\\e[F", "ed-move-to-end"},  {"\\eOF", "ed-move-to-end"},
+    {"\\e[1~", "ed-move-to-beg"},      {"\\e[7~", "ed-move-to-beg"},
+    {"\\e[H", "ed-move-to-beg"},       {"\\eOH", "ed-move-to-beg"},
+    {"\\e[4~", "ed-move-to-end"},      {"\\e[8~", "ed-move-to-end"},
+    {"\\e[F", "ed-move-to-end"},       {"\\eOF", "ed-move-to-end"},
     {"\\e[3~", "ed-delete-next-char"}, {"\\e[2~", "em-toggle-overwrite"},
 };
 
@@ -376,8 +376,10 @@ unsigned char LineEditorInput::complete(EditLine* editor, int) {
 // far as they agree, and the next Tab that can add nothing lists them.
 unsigned char LineEditorInput::completeWord() {
     const LineInfoW* line = el_wline(editor_);
-    const std::wstring_view before(line->buffer, static_cast<std::size_t>(line->cursor - line->buffer));
-    const std::optional<std::string> prefix = asciiOf(before.substr(before.find_last_of(kSpaces) + 1));
+    const std::wstring_view before(line->buffer,
+                                   static_cast<std::size_t>(line->cursor - line->buffer));
+    const std::optional<std::string> prefix =
+        asciiOf(before.substr(before.find_last_of(kSpaces) + 1));
     std::vector<std::string_view> matches;
     if (prefix) {
         std::ranges::copy_if(listedCommandWords(), std::back_inserter(matches),

@@ -49,7 +49,7 @@ class TerminalSignals {
     News takeNews();
 
   private:
-    static constexpr std::array kTaken = {SIGINT, SIGTERM, SIGHUP, SIGQUIT,
+    static constexpr std::array kTaken = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT,
                                           SIGTSTP, SIGCONT, SIGWINCH};
     std::array<struct sigaction, kTaken.size()> before_{};
     std::array<bool, kTaken.size()> handled_{};

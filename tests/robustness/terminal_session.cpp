@@ -500,15 +500,15 @@ bool playWithSignals(const char* game, const char* term) {
                        Screen::AsSet);
         passed &= shell.waitFor("the banner", kWelcome);
         shell.press("quit\rquit\rhello\r");
-        passed &= shell.waitFor("the game ends, and the shell reads what was typed after it",
-                                "[hello]");
+        passed &=
+            shell.waitFor("the game ends, and the shell reads what was typed after it", "[hello]");
     }
     {
         // Signals ignored where the game was started (as under nohup) stay ignored: the
         // half-typed line is kept through each of them, two at once included, and the
         // terminal stays as the editor set it.
-        Terminal terminal({"/bin/sh", "-c", R"(trap '' INT TERM HUP QUIT; exec "$0")", game},
-                          term, Screen::AsSet);
+        Terminal terminal({"/bin/sh", "-c", R"(trap '' INT TERM HUP QUIT; exec "$0")", game}, term,
+                          Screen::AsSet);
         passed &= terminal.waitFor("the banner", kWelcome);
         terminal.press("l");
         passed &= terminal.waitFor("l typed", "l");
@@ -605,9 +605,9 @@ bool pressEditingKeys(const char* game, const char* term) {
     constexpr std::string_view kInsert = "\x1b[2~";
     terminal.press("xxok" + std::string(kHome) + std::string(kInsert) + "lo" +
                    std::string(kInsert) + "\x1b[F m\r");
-    passed &= terminal.waitFor("xxok, Home, Insert, lo: look; Insert, End, \" m\": look m",
-                               kClearScreen + kRoomOne + kClearScreen +
-                                   "\n\nYou can not do that here\n");
+    passed &=
+        terminal.waitFor("xxok, Home, Insert, lo: look; Insert, End, \" m\": look m",
+                         kClearScreen + kRoomOne + kClearScreen + "\n\nYou can not do that here\n");
     terminal.press("quit\rquit\r");
     passed &= check(terminal.waitForExit() == 0, "the game ends with status 0");
     return passed;
