@@ -328,7 +328,10 @@ int LineEditorInput::readByte(char& byte) {
 }
 
 // Stopped and continued, the terminal was put back as found: the editor takes it again
-// from the settings it has now. Then, as after a new window size, the line is drawn anew.
+// from the settings it has now. Then, as after a new window size, the line is drawn anew
+// from the start of the row the cursor is on (libedit's own redrawing starts wherever the
+// cursor is, and would draw the line after itself). A line wider than the window is
+// drawn from its last row.
 void LineEditorInput::answerSignals() {
     const TerminalSignals::News news = signals_.takeNews();
     if (news.continued) {
@@ -339,6 +342,9 @@ void LineEditorInput::answerSignals() {
         el_resize(editor_);
     }
     if (news.continued || news.resized) {
+        FILE* out = nullptr;
+        el_get(editor_, EL_GETFP, 1, &out);
+        std::fputc('\r', out);
         el_wset(editor_, EL_REFRESH);
     }
 }

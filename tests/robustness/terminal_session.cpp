@@ -228,6 +228,25 @@ class Terminal {
         return true;
     }
 
+    /// How many bytes the screen has shown so far.
+    std::size_t shownSoFar() const { return screen_.size(); }
+
+    /// Whether the screen shows exactly `bytes` from byte `from` on (carriage returns and
+    /// all): what comes next, with nothing before it.
+    bool nextBytes(std::string_view what, std::size_t from, std::string_view bytes) {
+        const auto deadline = Clock::now() + kPatience;
+        while (screen_.size() < from + bytes.size() && readSome(deadline)) {
+        }
+        const std::string_view came = std::string_view(screen_).substr(from, bytes.size());
+        std::printf("%s  %s", came == bytes ? "ok  " : "FAIL", std::string(what).c_str());
+        if (came != bytes) {
+            std::printf(": expected %s\n  on screen: %s", visible(bytes).c_str(),
+                        visible(std::string_view(screen_).substr(from)).c_str());
+        }
+        std::printf("\n");
+        return came == bytes;
+    }
+
     /// Gives the window a new size, as dragging its corner does: the terminal tells the
     /// program in front (SIGWINCH).
     void resize(unsigned short rows, unsigned short columns) {
@@ -544,10 +563,15 @@ bool playWithSignals(const char* game, const char* term) {
     passed &= shell.waitFor("fg: the game goes on, its line drawn again", "\nstat");
     shell.press("s\r");
     passed &= shell.waitFor("s, Enter: stats", kClearScreen + "\n\nHealth: 100/100");
+    shell.press("open\r");
+    passed &= shell.waitFor("open: the refusal, its line left open",
+                            kClearScreen + "\n\nYou can not do that here");
     shell.press("lo");
     passed &= shell.waitFor("lo typed", "lo");
+    const std::size_t beforeResize = shell.shownSoFar();
     shell.resize(24, 40);
-    passed &= shell.waitFor("a narrower window: the line drawn again", "lo");
+    passed &= shell.nextBytes("a narrower window: the line drawn again, over itself", beforeResize,
+                              "\rYou can not do that herelo");
     shell.press("ok\r");
     passed &= shell.waitFor("ok, Enter: look", kClearScreen + kRoomOne);
     shell.press("quit\rquit\r");
