@@ -561,6 +561,8 @@ bool playWithSignals(const char* game, const char* term) {
                     "the terminal's settings are as before the game while it is stopped");
     shell.type("fg");
     passed &= shell.waitFor("fg: the game goes on, its line drawn again", "\nstat");
+    passed &= check((shell.settings().c_lflag & (ICANON | ECHO)) == 0,
+                    "the editor has taken the terminal again");
     shell.press("s\r");
     passed &= shell.waitFor("s, Enter: stats", kClearScreen + "\n\nHealth: 100/100");
     shell.press("open\r");
