@@ -155,8 +155,10 @@ class Terminal {
         }
     }
 
-    /// Types one word and the Enter key.
-    void type(std::string_view word) { keys(std::string(word) + "\n"); }
+    /// Types one word and the Enter key, which sends a carriage return (the terminal
+    /// makes it a line break; typed ahead into the editor's mode, a line break sent as
+    /// such would arrive as a carriage return).
+    void type(std::string_view word) { keys(std::string(word) + "\r"); }
 
     /// Presses keys: their bytes as the terminal sends them.
     void keys(std::string_view bytes) {
