@@ -77,18 +77,6 @@ std::string bytesOf(std::wstring_view line) {
     return bytes;
 }
 
-/// `text` in ASCII, if it is all ASCII: the command words are.
-std::optional<std::string> asciiOf(std::wstring_view text) {
-    std::string ascii;
-    for (const wchar_t c : text) {
-        if (c < 0 || c > 0x7F) {
-            return std::nullopt;
-        }
-        ascii += static_cast<char>(c);
-    }
-    return ascii;
-}
-
 /// The longest start that all `words` share. REQUIRES: !words.empty().
 std::string_view agreedStart(const std::vector<std::string_view>& words) {
     std::string_view agreed = words.front();
@@ -317,12 +305,11 @@ int LineEditorInput::readByte(char& byte) {
         if (!FD_ISSET(STDIN_FILENO, &waited)) {
             continue;
         }
+        // 1, 0 at the end, or -1 (errno says why). EAGAIN: a descriptor set non-blocking by
+        // whoever started the game, which select() found readable a moment ago.
         const ssize_t got = read(STDIN_FILENO, &byte, 1);
-        if (got >= 0) {
+        if (got >= 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
             return static_cast<int>(got);
-        }
-        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
-            return -1;  // EAGAIN: a descriptor set non-blocking by whoever started the game
         }
     }
 }
@@ -384,17 +371,14 @@ unsigned char LineEditorInput::completeWord() {
     const LineInfoW* line = el_wline(editor_);
     const std::wstring_view before(line->buffer,
                                    static_cast<std::size_t>(line->cursor - line->buffer));
-    const std::optional<std::string> prefix =
-        asciiOf(before.substr(before.find_last_of(kSpaces) + 1));
+    const std::string prefix = bytesOf(before.substr(before.find_last_of(kSpaces) + 1));
     std::vector<std::string_view> matches;
-    if (prefix) {
-        std::ranges::copy_if(listedCommandWords(), std::back_inserter(matches),
-                             [&](std::string_view word) { return word.starts_with(*prefix); });
-    }
+    std::ranges::copy_if(listedCommandWords(), std::back_inserter(matches),
+                         [&](std::string_view word) { return word.starts_with(prefix); });
     if (matches.empty()) {
         return CC_ERROR;
     }
-    std::string insert(agreedStart(matches).substr(prefix->size()));
+    std::string insert(agreedStart(matches).substr(prefix.size()));
     if (matches.size() == 1) {
         insert += ' ';
     }

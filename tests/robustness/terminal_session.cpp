@@ -268,6 +268,13 @@ class Terminal {
         return kill(pid, signal) == 0;
     }
 
+    /// Closes the terminal, as closing its window does.
+    void hangUp() {
+        std::printf("closed the terminal\n");
+        close(master_);
+        master_ = -1;
+    }
+
     /// Waits a moment, for a signal to be taken before the next key comes.
     static void pause() { std::this_thread::sleep_for(std::chrono::milliseconds(200)); }
 
@@ -527,9 +534,9 @@ bool playWithSignals(const char* game, const char* term) {
     {
         // Signals ignored where the game was started (as under nohup) stay ignored: the
         // half-typed line is kept through each of them, two at once included, and the
-        // terminal stays as the editor set it.
+        // terminal stays as the editor set it. Closed, the terminal still ends the game.
         Terminal terminal({"/bin/sh", "-c", R"(trap '' INT TERM HUP QUIT; exec "$0")", game}, term,
-                          Screen::AsSet);
+                          Screen::AsSet, {"LC_ALL=C.UTF-8"});
         passed &= terminal.waitFor("the banner", kWelcome);
         terminal.press("l");
         passed &= terminal.waitFor("l typed", "l");
@@ -547,8 +554,11 @@ bool playWithSignals(const char* game, const char* term) {
                         "the terminal is still the editor's");
         terminal.press("\r");
         passed &= terminal.waitFor("Enter: look, typed through it all", kClearScreen + kRoomOne);
-        terminal.press("quit\rquit\r");
-        passed &= check(terminal.waitForExit() == 0, "the game ends with status 0");
+        terminal.press("\xc3");  // the first byte of "é", and no more
+        Terminal::pause();
+        terminal.hangUp();
+        passed &= check(terminal.waitForExit() == 1,
+                        "the terminal closed: the game ends, its screen lost (status 1)");
     }
     // Ctrl-Z and fg, and a window made narrower, in the middle of a line: each time the
     // line is drawn again, and typing goes on where it was.
