@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "terminal/posix_streams.hpp"
+#include "terminal/terminal_signals.hpp"
 
 namespace quellmoor {
 
@@ -42,14 +43,20 @@ class TerminalOutput : public FileDescriptorOutput {
 };
 
 /// Standard input read a line at a time through libedit, for a player at a terminal:
-/// editing within the line (arrows, Home/End, Ctrl-A/E/K/U/W, Backspace, Delete), a
-/// history of this game's lines (Up/Down; kept in memory only), and Tab completion of the
-/// command words. Ctrl-D on an empty line is the end of input, and stays so.
+/// editing within the line (arrows, Home/End, Ctrl-A/E/K/U/W, Backspace, Delete, Insert),
+/// a history of this game's lines (Up/Down; kept in memory only), and Tab completion of
+/// the command words. Ctrl-D on an empty line is the end of input, and stays so.
+///
+/// Every byte typed reaches the game as through a pipe: the line is decoded for editing
+/// by the locale, so that a letter is one character under the cursor, and each byte the
+/// locale cannot read is kept as a character of its own (shown as \U+DC80 to \U+DCFF)
+/// and handed to the game as the byte it was.
 ///
 /// Reports through in_avail() what is left of the current line, so the console flushes
 /// its output before the editor waits for the next one. The terminal is left as it was
-/// found: on destruction, and (through libedit's signal handling) when Ctrl-C, SIGTERM or
-/// a closed terminal ends the game during a read; Ctrl-Z and fg come back to the line.
+/// found, without losing what the player typed ahead: on destruction, and when a signal
+/// ends or stops the game (TerminalSignals); after Ctrl-Z and fg, or a new window size,
+/// the line being typed is drawn again.
 ///
 /// REQUIRES: terminalCanEditLines().
 class LineEditorInput : public std::streambuf {
@@ -68,21 +75,28 @@ class LineEditorInput : public std::streambuf {
 
   private:
     static const char* prompt(EditLine* editor);
+    static int readCharacter(EditLine* editor, wchar_t* character);
     static unsigned char complete(EditLine* editor, int key);
     static unsigned char endOrDelete(EditLine* editor, int key);
 
-    void remember(const std::string& line);
+    int nextCharacter(wchar_t& character);
+    std::optional<wchar_t> takeCharacter(bool inputEnded);
+    int readByte(char& byte);
+    void answerSignals();
+    void remember(std::wstring_view line);
     unsigned char completeWord();
-    std::string currentLine() const;
+    std::wstring currentLine() const;
     void listChoices(const std::vector<std::string_view>& choices);
 
     TerminalOutput& screen_;
     termios found_;  // the terminal's settings before the game
+    TerminalSignals signals_;
     EditLine* editor_ = nullptr;
-    History* history_;
+    HistoryW* history_;
     std::string prompt_;
+    std::string typed_;  // bytes read from the terminal, not yet a whole character
     std::string line_;
-    std::optional<std::string> lineAtLastTab_;  // as a Tab left it, choices still open
+    std::optional<std::wstring> lineAtLastTab_;  // as a Tab left it, choices still open
     bool ended_ = false;
     int error_ = 0;
 };

@@ -7,12 +7,18 @@
 //                                            (dumb, or unknown): the screen shows
 //                                            exactly the game's bytes
 //        terminal_session editor TERM GAME   a terminal it serves: editing, history,
-//                                            completion, Ctrl-D, Ctrl-C, and the
-//                                            terminal's settings as they were found
+//                                            completion, the line left open, Ctrl-D,
+//                                            Ctrl-C, and the terminal's settings as
+//                                            they were found
+//        terminal_session signals TERM GAME  signals sent, ignored, Ctrl-Z and fg, a
+//                                            resize, and type-ahead left at the end
+//        terminal_session bytes TERM GAME    bytes the locale cannot read, and letters
+//        terminal_session keys TERM GAME     Home, End, Delete and Insert as sent
 
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -28,6 +34,8 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -98,7 +106,10 @@ enum class Screen {
 
 class Terminal {
   public:
-    Terminal(const char* game, const char* term, Screen screen) {
+    /// Starts `command` (a program and its arguments) at a new terminal of 24 lines and
+    /// 80 columns, with TERM and whatever `environment` adds ("NAME=value").
+    Terminal(std::vector<std::string> command, const char* term, Screen screen,
+             std::vector<std::string> environment = {}) {
         const winsize size{24, 80, 0, 0};
         if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) {
             std::perror("terminal_session: openpty");
@@ -123,7 +134,15 @@ class Terminal {
             close(master_);
             login_tty(slave_);
             setenv("TERM", term, 1);
-            execl(game, game, static_cast<char*>(nullptr));
+            for (std::string& setting : environment) {
+                putenv(setting.data());
+            }
+            std::vector<char*> arguments;
+            for (std::string& argument : command) {
+                arguments.push_back(argument.data());
+            }
+            arguments.push_back(nullptr);
+            execv(arguments[0], arguments.data());
             _exit(127);
         }
         // The terminal stays open here after the game ends, so its settings can be read.
@@ -136,8 +155,10 @@ class Terminal {
         }
     }
 
-    /// Types one word and the Enter key.
-    void type(std::string_view word) { keys(std::string(word) + "\n"); }
+    /// Types one word and the Enter key, which sends a carriage return (the terminal
+    /// makes it a line break; typed ahead into the editor's mode, a line break sent as
+    /// such would arrive as a carriage return).
+    void type(std::string_view word) { keys(std::string(word) + "\r"); }
 
     /// Presses keys: their bytes as the terminal sends them.
     void keys(std::string_view bytes) {
@@ -176,6 +197,89 @@ class Terminal {
         }
         keys(bytes);
     }
+
+    /// Waits for `marker` and the number after it, on a line of its own: a process id a
+    /// shell printed. -1 if none came in time.
+    pid_t processShown(std::string_view what, std::string_view marker) {
+        if (!waitFor(what, marker)) {
+            return -1;
+        }
+        const auto deadline = Clock::now() + kPatience;
+        while (text_.find('\n', seen_) == std::string::npos && readSome(deadline)) {
+        }
+        const std::size_t end = text_.find('\n', seen_);
+        if (end == std::string::npos) {
+            return -1;
+        }
+        const pid_t shown = std::atoi(text_.substr(seen_, end - seen_).c_str());
+        seen_ = end + 1;
+        return shown > 0 ? shown : -1;
+    }
+
+    /// Whether the screen next shows `text`, right after what was seen so far.
+    bool next(std::string_view what, std::string_view text) {
+        const std::size_t from = seen_;
+        if (!waitFor(what, text)) {
+            return false;
+        }
+        if (seen_ - text.size() != from) {
+            std::printf("FAIL  %s: first came %s\n", std::string(what).c_str(),
+                        visible(text_.substr(from, seen_ - text.size() - from)).c_str());
+            return false;
+        }
+        return true;
+    }
+
+    /// How many bytes the screen has shown so far.
+    std::size_t shownSoFar() const { return screen_.size(); }
+
+    /// Whether the screen shows exactly `bytes` from byte `from` on (carriage returns and
+    /// all): what comes next, with nothing before it.
+    bool nextBytes(std::string_view what, std::size_t from, std::string_view bytes) {
+        const auto deadline = Clock::now() + kPatience;
+        while (screen_.size() < from + bytes.size() && readSome(deadline)) {
+        }
+        const std::string_view came = std::string_view(screen_).substr(from, bytes.size());
+        std::printf("%s  %s", came == bytes ? "ok  " : "FAIL", std::string(what).c_str());
+        if (came != bytes) {
+            std::printf(": expected %s\n  on screen: %s", visible(bytes).c_str(),
+                        visible(std::string_view(screen_).substr(from)).c_str());
+        }
+        std::printf("\n");
+        return came == bytes;
+    }
+
+    /// Gives the window a new size, as dragging its corner does: the terminal tells the
+    /// program in front (SIGWINCH).
+    void resize(unsigned short rows, unsigned short columns) {
+        std::printf("resized: %u lines of %u columns\n", rows, columns);
+        const winsize size{rows, columns, 0, 0};
+        ioctl(master_, TIOCSWINSZ, &size);
+    }
+
+    /// Sends `signal` to the process `pid`, as `kill` does from another window; never to
+    /// a group or to every process, whatever `pid` a failed step left.
+    static bool send(pid_t pid, int signal) {
+        if (pid <= 1) {
+            std::printf("FAIL  no process to send %s to\n", strsignal(signal));
+            return false;
+        }
+        std::printf("sent: %s\n", strsignal(signal));
+        return kill(pid, signal) == 0;
+    }
+
+    /// Closes the terminal, as closing its window does.
+    void hangUp() {
+        std::printf("closed the terminal\n");
+        close(master_);
+        master_ = -1;
+    }
+
+    /// Waits a moment, for a signal to be taken before the next key comes.
+    static void pause() { std::this_thread::sleep_for(std::chrono::milliseconds(200)); }
+
+    /// The process this terminal started.
+    pid_t process() const { return child_; }
 
     /// Whether `text` ever appeared on the screen.
     bool shown(std::string_view text) const { return screen_.find(text) != std::string::npos; }
@@ -266,7 +370,7 @@ class Terminal {
 
 /// The game read plainly at a terminal: every answer on the screen before the game waits.
 bool playPlainly(const char* game, const char* term) {
-    Terminal terminal(game, term, Screen::Exact);
+    Terminal terminal({game}, term, Screen::Exact);
     bool passed = terminal.expect("the banner and the entry line, before the first word is typed",
                                   "Welcome Quellmoor v1.0\n"
                                   "\n\nYou have entered the land of Lord Tavrin's Domain\n\n");
@@ -348,10 +452,17 @@ constexpr std::string_view kHome = "\x1b[H";
 bool playWithTheEditor(const char* game, const char* term) {
     bool passed = true;
     {
-        Terminal terminal(game, term, Screen::AsSet);
+        Terminal terminal({game}, term, Screen::AsSet);
         passed &= terminal.waitFor("the banner, before the first line is typed", kWelcome);
         terminal.press("lok" + std::string(kLeft) + "o\r");
         passed &= terminal.waitFor("lok, Left, o, Enter: look", kClearScreen + kRoomOne);
+        // "open" leaves its refusal without a line break: the next word is typed after it.
+        terminal.press("open\r");
+        passed &= terminal.waitFor("open: the refusal, its line left open",
+                                   kClearScreen + "\n\nYou can not do that here");
+        terminal.press("look\r");
+        passed &= terminal.next("look typed on that same line, and answered",
+                                "look\n" + kClearScreen + kRoomOne);
         terminal.press("att\t\x04\r");
         passed &= terminal.waitFor("att, Tab, Ctrl-D at its end, Enter: attack", kCannotAttack);
         terminal.press("\r" + std::string(kUp) + "\r");
@@ -375,7 +486,7 @@ bool playWithTheEditor(const char* game, const char* term) {
                         "the terminal's settings are as before the game");
     }
     // Settings of the player's own, unlike a new terminal's: they too must come back.
-    Terminal terminal(game, term, Screen::Exact);
+    Terminal terminal({game}, term, Screen::Exact);
     terminal.press("lo");
     passed &= terminal.waitFor("lo typed, and shown by the editor", kWelcome + "lo");
     terminal.press("\x03");
@@ -385,16 +496,182 @@ bool playWithTheEditor(const char* game, const char* term) {
     return passed;
 }
 
+/// Signals from outside and from the keyboard, as a player and a script author meet them.
+bool playWithSignals(const char* game, const char* term) {
+    bool passed = true;
+    {
+        // The game ends by the signal it was sent, and only the game: the shell that
+        // started it goes on, and sees the status of a program killed by that signal.
+        Terminal shell({"/bin/sh", "-c",
+                        R"(for signal in TERM HUP; do
+                               sh -c 'echo "game $$"; exec "$0"' "$0"
+                               echo "after $?"
+                           done)",
+                        game},
+                       term, Screen::AsSet);
+        for (const int signal : {SIGTERM, SIGHUP}) {
+            const pid_t pid = shell.processShown("the game starts from a shell", "game ");
+            passed &= shell.waitFor("the banner", kWelcome);
+            shell.press("lo");
+            passed &= shell.waitFor("lo typed", "lo");
+            passed &= Terminal::send(pid, signal);
+            passed &= shell.waitFor("the game ends by its signal, and the shell goes on",
+                                    "\nafter " + std::to_string(128 + signal) + "\n");
+            passed &= check(sameSettings(shell.settings(), shell.found()),
+                            "the terminal's settings are as before the game");
+        }
+        passed &= check(shell.waitForExit() == 0, "the shell ends well");
+    }
+    {
+        // What was typed ahead of the game's end is left for whoever reads next.
+        Terminal shell({"/bin/sh", "-c", R"("$0"; read line; echo "[$line]")", game}, term,
+                       Screen::AsSet);
+        passed &= shell.waitFor("the banner", kWelcome);
+        shell.press("quit\rquit\rhello\r");
+        passed &=
+            shell.waitFor("the game ends, and the shell reads what was typed after it", "[hello]");
+    }
+    {
+        // Signals ignored where the game was started (as under nohup) stay ignored: the
+        // half-typed line is kept through each of them, two at once included, and the
+        // terminal stays as the editor set it. Closed, the terminal still ends the game.
+        Terminal terminal({"/bin/sh", "-c", R"(trap '' INT TERM HUP QUIT; exec "$0")", game}, term,
+                          Screen::AsSet, {"LC_ALL=C.UTF-8"});
+        passed &= terminal.waitFor("the banner", kWelcome);
+        terminal.press("l");
+        passed &= terminal.waitFor("l typed", "l");
+        terminal.keys("\x03");  // Ctrl-C: SIGINT
+        passed &= Terminal::send(terminal.process(), SIGTERM);
+        Terminal::pause();
+        terminal.press("o");
+        passed &= terminal.waitFor("Ctrl-C and SIGTERM ignored, o typed", "o");
+        passed &= Terminal::send(terminal.process(), SIGHUP);
+        terminal.keys("\x1c");  // Ctrl-\: SIGQUIT
+        Terminal::pause();
+        terminal.press("ok");
+        passed &= terminal.waitFor("SIGHUP and Ctrl-\\ ignored, ok typed", "ok");
+        passed &= check((terminal.settings().c_lflag & (ICANON | ECHO)) == 0,
+                        "the terminal is still the editor's");
+        terminal.press("\r");
+        passed &= terminal.waitFor("Enter: look, typed through it all", kClearScreen + kRoomOne);
+        terminal.press("\xc3");  // the first byte of "é", and no more
+        Terminal::pause();
+        terminal.hangUp();
+        passed &= check(terminal.waitForExit() == 1,
+                        "the terminal closed: the game ends, its screen lost (status 1)");
+    }
+    // Ctrl-Z and fg, and a window made narrower, in the middle of a line: each time the
+    // line is drawn again, and typing goes on where it was.
+    Terminal shell({"/bin/sh", "-i"}, term, Screen::AsSet, {"PS1=$ ", "ENV="});
+    shell.type(game);
+    passed &= shell.waitFor("the banner", kWelcome);
+    shell.press("stat");
+    passed &= shell.waitFor("stat typed", "stat");
+    shell.keys("\x1a");  // Ctrl-Z: SIGTSTP
+    passed &= shell.waitFor("Ctrl-Z: the game stops, and the shell says so", "Stopped");
+    passed &= check(sameSettings(shell.settings(), shell.found()),
+                    "the terminal's settings are as before the game while it is stopped");
+    shell.type("fg");
+    passed &= shell.waitFor("fg: the game goes on, its line drawn again", "\nstat");
+    passed &= check((shell.settings().c_lflag & (ICANON | ECHO)) == 0,
+                    "the editor has taken the terminal again");
+    shell.press("s\r");
+    passed &= shell.waitFor("s, Enter: stats", kClearScreen + "\n\nHealth: 100/100");
+    shell.press("open\r");
+    passed &= shell.waitFor("open: the refusal, its line left open",
+                            kClearScreen + "\n\nYou can not do that here");
+    shell.press("lo");
+    passed &= shell.waitFor("lo typed", "lo");
+    const std::size_t beforeResize = shell.shownSoFar();
+    shell.resize(24, 40);
+    passed &= shell.nextBytes("a narrower window: the line drawn again, over itself", beforeResize,
+                              "\rYou can not do that herelo");
+    shell.press("ok\r");
+    passed &= shell.waitFor("ok, Enter: look", kClearScreen + kRoomOne);
+    shell.press("quit\rquit\r");
+    passed &= shell.waitFor("the game ends", kClosing);
+    shell.type("exit");
+    passed &= check(shell.waitForExit() == 0, "the shell ends well");
+    return passed;
+}
+
+/// Every byte typed reaches the game as through a pipe, where every byte but the word
+/// separators belongs to the word; the locale's letters are still edited as one
+/// character each.
+bool playWithBytes(const char* game, const char* term) {
+    bool passed = true;
+    // How many Backspaces take back "é" (two bytes in UTF-8): one where the locale reads
+    // UTF-8, two where each byte is a character of its own.
+    const std::pair<const char*, int> locales[] = {{"LC_ALL=C.UTF-8", 1}, {"LC_ALL=C", 2}};
+    for (const auto& [locale, backspaces] : locales) {
+        std::printf("with %s\n", locale);
+        Terminal terminal({game}, term, Screen::AsSet, {locale});
+        passed &= terminal.waitFor("the banner", kWelcome);
+        terminal.press("look\xff\r");
+        passed &= terminal.waitFor("look and byte 0xFF: a word the game does not know",
+                                   kClearScreen + "\n\nYou can not do that here\n");
+        terminal.press("look\xc3\xa9\r");
+        passed &= terminal.waitFor("look and \"é\": a word the game does not know",
+                                   kClearScreen + "\n\nYou can not do that here\n");
+        terminal.press("lo\xc3\xa9" + std::string(static_cast<std::size_t>(backspaces), '\x7f') +
+                       "ok\r");
+        passed &= terminal.waitFor("lo, \"é\", Backspace, ok: look", kClearScreen + kRoomOne);
+        terminal.press("quit\rquit\r");
+        passed &= check(terminal.waitForExit() == 0, "the game ends with status 0");
+    }
+    return passed;
+}
+
+/// Home, End, Delete and Insert as terminals send them, whatever TERM says: Home as
+/// ESC [1~ (xterm's vt220 keys, screen, tmux, the Linux console), ESC [7~ (rxvt), ESC [H
+/// and ESC OH (xterm); End likewise; Delete as ESC [3~; Insert as ESC [2~, which switches
+/// between inserting and overwriting.
+bool pressEditingKeys(const char* game, const char* term) {
+    bool passed = true;
+    Terminal terminal({game}, term, Screen::AsSet);
+    passed &= terminal.waitFor("the banner", kWelcome);
+    const std::pair<std::string_view, std::string_view> homeAndEnd[] = {
+        {"\x1b[1~", "\x1b[4~"}, {"\x1b[7~", "\x1b[8~"}, {"\x1b[H", "\x1b[F"}, {"\x1bOH", "\x1bOF"}};
+    constexpr std::string_view kDelete = "\x1b[3~";
+    for (const auto& [home, end] : homeAndEnd) {
+        // xok, Home, Delete: ok; lo: look; End, " map": look map.
+        terminal.press("xok" + std::string(home) + std::string(kDelete) + "lo" + std::string(end) +
+                       " map\r");
+        passed &= terminal.waitFor("Home " + visible(home) + ", Delete, End " + visible(end),
+                                   kClearScreen + kRoomOne + kClearScreen + domainMap(4, 4));
+    }
+    constexpr std::string_view kInsert = "\x1b[2~";
+    terminal.press("xxok" + std::string(kHome) + std::string(kInsert) + "lo" +
+                   std::string(kInsert) + "\x1b[F m\r");
+    passed &=
+        terminal.waitFor("xxok, Home, Insert, lo: look; Insert, End, \" m\": look m",
+                         kClearScreen + kRoomOne + kClearScreen + "\n\nYou can not do that here\n");
+    terminal.press("quit\rquit\r");
+    passed &= check(terminal.waitForExit() == 0, "the game ends with status 0");
+    return passed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string_view mode = argc == 4 ? argv[1] : "";
-    if (mode != "plain" && mode != "editor") {
-        std::fputs("usage: terminal_session plain|editor TERM GAME\n", stderr);
+    const char* term = argc == 4 ? argv[2] : "";
+    const char* game = argc == 4 ? argv[3] : "";
+    bool passed = false;
+    if (mode == "plain") {
+        passed = playPlainly(game, term);
+    } else if (mode == "editor") {
+        passed = playWithTheEditor(game, term);
+    } else if (mode == "signals") {
+        passed = playWithSignals(game, term);
+    } else if (mode == "bytes") {
+        passed = playWithBytes(game, term);
+    } else if (mode == "keys") {
+        passed = pressEditingKeys(game, term);
+    } else {
+        std::fputs("usage: terminal_session plain|editor|signals|bytes|keys TERM GAME\n", stderr);
         return 2;
     }
-    const bool passed =
-        mode == "plain" ? playPlainly(argv[3], argv[2]) : playWithTheEditor(argv[3], argv[2]);
     std::printf("%s\n", passed ? "the terminal session passed" : "the terminal session FAILED");
     return passed ? 0 : 1;
 }
