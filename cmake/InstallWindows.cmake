@@ -9,9 +9,11 @@
 # laid out as in the source tree, so the README's links work as they are. The texts keep
 # their line feeds, as the game's own output does.
 #
-# Reproducible like the Debian package: every file carries SOURCE_DATE_EPOCH (the commit's
-# time, cmake/PackageTime.cmake) and fixed permissions, whenever and wherever it is built
-# (cmake/ZipTime.cmake).
+# Reproducible like the Debian package: two builds of one commit give the same bytes,
+# whenever, wherever and by whomever they are made. Every entry is dated SOURCE_DATE_EPOCH
+# (the commit's time, cmake/PackageTime.cmake, which also insists on umask 022 for fixed
+# permissions), and the zip is rewritten in name order, with no owner recorded
+# (cmake/ReproducibleZip.cmake).
 install(TARGETS quellmoor RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CONTRIBUTING.md DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
@@ -27,5 +29,5 @@ set(CPACK_SYSTEM_NAME windows-x86_64)
 set(CPACK_STRIP_FILES OFF)  # linked stripped already (src/windows/CMakeLists.txt)
 set(CPACK_QUELLMOOR_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/PackageTime.cmake)
-set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/ZipTime.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/ReproducibleZip.cmake)
 include(CPack)
