@@ -44,11 +44,13 @@ HandleInput::int_type HandleInput::underflow() {
     DWORD count = 0;
     BOOL read;
     do {
+        SetLastError(ERROR_SUCCESS);
         read =
             ReadFile(handle_, buffer_.data(), static_cast<DWORD>(buffer_.size()), &count, nullptr);
-        // Ctrl-C aborts a console read: the game ends through the console's control
-        // handler (console_modes.cpp), or, where Ctrl-C is ignored, reads on.
-    } while (!read && kind_ == Kind::kConsole && GetLastError() == ERROR_OPERATION_ABORTED);
+        // Ctrl-C aborts a console read, failed or with nothing read: it is no end of input.
+        // The game ends through the console's control handler (console_session.cpp) while
+        // this reads again; where Ctrl-C is ignored, the read simply goes on.
+    } while (kind_ == Kind::kConsole && count == 0 && GetLastError() == ERROR_OPERATION_ABORTED);
     const DWORD failure = read ? 0 : GetLastError();
     const bool endTyped = kind_ == Kind::kConsole && count > 0 && buffer_[0] == kCtrlZ;
     if (count == 0 || endTyped) {
