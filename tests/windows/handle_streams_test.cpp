@@ -67,6 +67,7 @@ TEST(HandleStreams, AFileSaysWhatIsLeftOfIt) {
     CloseHandle(file);
 }
 
+// The test program's own answer to Ctrl-C: note it, and live on.
 std::atomic<bool> interrupted{false};
 
 BOOL WINAPI keepAlive(DWORD) {
