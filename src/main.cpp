@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
 
+#include "command_line.hpp"
 #include "play/play_game.hpp"
 #include "terminal/posix_streams.hpp"
 #ifdef QUELLMOOR_HAS_LINE_EDITOR
@@ -30,48 +30,23 @@ int verdict(bool written, int writeError, int readError) {
     return 1;
 }
 
-constexpr const char* kUsage =
-    "Usage: quellmoor [--help | --version]\n"
-    "\n"
-    "Play Quellmoor, a text adventure, on standard input and standard output:\n"
-    "type one word and press Enter. The manual page quellmoor(6) and the\n"
-    "player's guide tell the rest.\n"
-    "\n"
-    "  -h, --help     show this help and exit\n"
-    "      --version  show the version and exit\n";
-
-/// Prints `text` on standard output: status 0, or 1 (and why) if it cannot be written.
-int answer(const char* text) {
-    if (std::fputs(text, stdout) < 0 || std::fflush(stdout) != 0) {
+/// Prints the answer to the program's arguments: its status, or 1 (and why) if the
+/// answer cannot be written.
+int print(const quellmoor::CommandLineAnswer& answer) {
+    std::fputs(answer.error.c_str(), stderr);
+    if (std::fputs(answer.output.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
         return verdict(false, errno, 0);
     }
-    return 0;
-}
-
-/// The program given arguments: help and the version, on standard output; anything else
-/// is a mistake, told on standard error with the usage, and no game starts.
-int answerArguments(int argc, char** argv) {
-    const std::string_view first = argv[1];
-    const bool help = first == "--help" || first == "-h";
-    const bool version = first == "--version";
-    if (argc == 2 && help) {
-        return answer(kUsage);
-    }
-    if (argc == 2 && version) {
-        return answer("quellmoor " QUELLMOOR_VERSION "\n");
-    }
-    std::fprintf(stderr, "quellmoor: unexpected argument: %s\n\n%s",
-                 help || version ? argv[2] : argv[1], kUsage);
-    return 2;
+    return answer.status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1) {
-        return answerArguments(argc, argv);
-    }
     using namespace quellmoor;
+    if (const auto answer = answerCommandLine(argc, argv)) {
+        return print(*answer);
+    }
 #ifdef QUELLMOOR_HAS_LINE_EDITOR
     if (terminalCanEditLines()) {
         TerminalOutput output(STDOUT_FILENO);

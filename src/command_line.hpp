@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace quellmoor {
+
+/// What the program prints instead of a game when it is given arguments, and its status.
+struct CommandLineAnswer {
+    std::string output;  // for standard output: the usage or the version
+    std::string error;   // for standard error: a mistake, with the usage
+    int status = 0;
+};
+
+/// The answer to the program's arguments, shared by every system's entry. Nothing when
+/// there are none: a game is then played. `--help` (or `-h`) is answered with the usage
+/// and `--version` with the version, status 0; anything else is a mistake, told with the
+/// usage, status 2.
+std::optional<CommandLineAnswer> answerCommandLine(int argc, const char* const* argv);
+
+}  // namespace quellmoor
