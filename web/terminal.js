@@ -470,22 +470,17 @@ loadGame();
 field.focus();
 
 // Kept for play with no network. A new build's worker is looked for at once (the browser's
-// own look may come seconds later); once it has kept the new files, the page says so: the
-// next load plays the new version.
+// own look may come seconds later); once it has kept the new files it takes over this page,
+// which says so: the next load plays the new version.
 if ('serviceWorker' in navigator) {
   const updating = navigator.serviceWorker.controller !== null;
-  navigator.serviceWorker.register('sw.js').then((registration) => {
-    registration.addEventListener('updatefound', () => {
-      const worker = registration.installing;
-      worker.addEventListener('statechange', () => {
-        if (worker.state !== 'activated' || !updating) return;
-        const reload = document.createElement('button');
-        reload.type = 'button';
-        reload.textContent = 'Load it now';
-        reload.addEventListener('click', () => location.reload());
-        notice.replaceChildren('A new version of Quellmoor is ready; it plays from the next load.', reload);
-      });
-    });
-    return registration.update();
-  }).catch(() => {});
+  navigator.serviceWorker.addEventListener('controllerchange', () => {
+    if (!updating) return;
+    const reload = document.createElement('button');
+    reload.type = 'button';
+    reload.textContent = 'Load it now';
+    reload.addEventListener('click', () => location.reload());
+    notice.replaceChildren('A new version of Quellmoor is ready; it plays from the next load.', reload);
+  });
+  navigator.serviceWorker.register('sw.js').then((registration) => registration.update()).catch(() => {});
 }
