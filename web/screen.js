@@ -140,12 +140,19 @@ export class Screen {
     this.#openEmpty = true;
   }
 
-  /** Adds the `lines` of a map the game drew, each ended, as a picture named by `words`. */
+  /**
+   * Adds the `lines` of a map the game drew, each ended, as a picture named by `words`. It is
+   * a block of its own (a map starts and ends with whole lines), which screen readers take
+   * as one picture and never read the drawing of.
+   */
   #addMap(lines, words) {
-    const map = document.createElement('span');
+    const map = document.createElement('div');
     map.setAttribute('role', 'img');
     map.setAttribute('aria-label', words);
-    map.textContent = lines.join('\n') + '\n';
+    const drawing = document.createElement('span');
+    drawing.setAttribute('aria-hidden', 'true');
+    drawing.textContent = lines.join('\n') + '\n';
+    map.append(drawing);
     this.#block.append(map);
     this.#block.closedLines += lines.length;
     this.#blankBefore = false;
