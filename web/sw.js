@@ -8,6 +8,8 @@ const kFiles = @BUILD_FILES@;
 // at other paths, keep caches of their own, which are none of this worker's business.
 const kPrefix = `quellmoor ${self.registration.scope} `;
 const kCache = `${kPrefix}@BUILD_HASH@`;
+// The name the worker gave its cache before it had a prefix of its own.
+const kOldName = /^quellmoor-[0-9a-f]{16}$/;
 
 async function sha256(response) {
   const digest = await crypto.subtle.digest('SHA-256', await response.arrayBuffer());
@@ -53,9 +55,14 @@ self.addEventListener('install', (event) => {
   event.waitUntil(keepFiles().then(() => self.skipWaiting()));
 });
 
+/** True for a cache this worker made for another build, under its name of now or of before. */
+function isOutdated(name) {
+  return (name.startsWith(kPrefix) && name !== kCache) || kOldName.test(name);
+}
+
 self.addEventListener('activate', (event) => {
   event.waitUntil(caches.keys()
-                      .then((names) => names.filter((name) => name.startsWith(kPrefix) && name !== kCache))
+                      .then((names) => names.filter(isOutdated))
                       .then((old) => Promise.all(old.map((name) => caches.delete(name))))
                       .then(() => self.clients.claim()));
 });

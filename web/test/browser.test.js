@@ -460,8 +460,10 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       const files = fetched.filter((target) => target !== '/sw.js');
       assert.deepEqual(files.filter((target, i) => files.indexOf(target) !== i), [], 'fetched twice');
       const kept = await visitor.evaluate(() => caches.keys());
-      // Another app on the same host keeps its own files.
-      await visitor.evaluate(() => caches.open('another app').then((cache) => cache.put('theirs', new Response('!'))));
+      // Another app on the same host keeps its own files; the cache an older worker of the
+      // game made under the name it used then is the game's to throw away.
+      await visitor.evaluate(() => Promise.all(['another app', 'quellmoor-0123456789abcdef'].map(
+          (name) => caches.open(name).then((cache) => cache.put('kept', new Response('!'))))));
       const index = path.join(copy, 'index.html');
       fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('<title>Quellmoor</title>',
                                                                       '<title>Quellmoor, rebuilt</title>'));
@@ -480,6 +482,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
         await new Promise((resolve) => setTimeout(resolve, 50));
       }
       assert.ok(names.includes('another app'), `the other app's cache is gone: ${names}`);
+      assert.ok(!names.includes('quellmoor-0123456789abcdef'), `an older worker's cache is kept: ${names}`);
       await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('new version'));
       // Only the page changed: the other files are the worker's kept copies.
       assert.deepEqual(fetched.filter((target) => target !== '/sw.js'), ['/'], 'fetched for the new build');
