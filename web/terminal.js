@@ -295,6 +295,11 @@ function complete(event) {
   field.setSelectionRange(cursor, cursor);
 }
 
+// The words listed by Tab are for the word being typed, and go as it changes.
+field.addEventListener('input', () => {
+  hint.textContent = '';
+});
+
 field.addEventListener('keydown', (event) => {
   if (event.altKey || event.ctrlKey || event.metaKey) return;
   if (event.key === 'ArrowUp' && recalled > 0) {
@@ -371,6 +376,7 @@ async function play() {
 function newGame() {
   game.discardInput();
   typedAhead.length = 0;
+  wordSent = false;
   display.clear();
   transcript += '\n';
   play();

@@ -108,6 +108,9 @@ async function playLongGame(page, url, count) {
 }
 
 async function main() {
+  if (!(kCommands >= 3 * kSamples)) {
+    throw new Error(`play at least ${3 * kSamples} commands, not ${process.argv[2]}`);
+  }
   const server = await serve(site, 0);
   const url = `http://127.0.0.1:${server.address().port}/`;
   const browser = await launchChromium(['--disable-frame-rate-limit', '--disable-gpu-vsync']);
