@@ -32,7 +32,7 @@ if [ -z "${QUELLMOOR_CONSOLE:-}" ]; then
     export QUELLMOOR_CONSOLE="$PWD/build-web/console/quellmoor"
 fi
 
-node --test web/test/golden.test.js web/test/browser.test.js
+node --test web/test/golden.test.js web/test/server.test.js web/test/browser.test.js
 
 # The cost of an answer late in a long game against early in it, on a desktop and on a
 # slowed phone: fails when it more than doubles.

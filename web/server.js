@@ -1,12 +1,20 @@
 // A small static file server for the built site, on the loopback interface only.
-//   node web/server.js [PORT] [FOLDER]     (defaults: 8080, build-web/site)
-// Also used by the browser test, which starts it on a free port.
+//   node web/server.js [PORT] [FOLDER]     (defaults: 8080, build-web/site; port 0: any free one)
+// Also used by the page's tests, which start it on a free port.
+//
+// It answers as a browser expects of a static site: GET and HEAD only; every answer with
+// its length; an ETag (a hash of the file's bytes) so that a repeat visit gets 304 Not
+// Modified; text and WebAssembly gzipped for a browser that accepts it; one byte range if
+// asked. The site is its folder: a path that leads out of it, by `..` or through a
+// symbolic link, is refused.
 
 'use strict';
 
+const crypto = require('node:crypto');
 const fs = require('node:fs');
 const http = require('node:http');
 const path = require('node:path');
+const zlib = require('node:zlib');
 
 const kTypes = {
   '.html': 'text/html; charset=utf-8',
@@ -15,22 +23,30 @@ const kTypes = {
   '.css': 'text/css; charset=utf-8',
   '.wasm': 'application/wasm',
   '.txt': 'text/plain; charset=utf-8',
+  '.json': 'application/json',
   '.png': 'image/png',
   '.svg': 'image/svg+xml',
   '.webmanifest': 'application/manifest+json',
 };
 
-// Longer request targets are refused (no file of the site has a name near this long).
-const kLongestTarget = 2048;
+// Worth gzipping: text and WebAssembly (a PNG is compressed already).
+const kCompressible = new Set(['.html', '.js', '.mjs', '.css', '.wasm', '.txt', '.json', '.svg', '.webmanifest']);
+
+// Longer paths are refused (no file of the site has a name near this long). The query is not
+// counted: the server ignores it, and Node refuses a request line over 16 KB on its own.
+const kLongestPath = 2048;
 
 /**
- * The file `target` (a request's path, with perhaps a query) names under `top`, or the
- * status that refuses it: 414 if it is too long, 400 if it is malformed, 403 if it leads
- * outside `top`.
+ * The file `target` (a request's target, with perhaps a query) names under `top`, or the
+ * status that refuses it: 414 if its path is too long, 400 if it is malformed, 403 if it
+ * leads outside `top` by `..`. An absolute-form target (`http://host/a.js`, as sent to a
+ * proxy) names the same file as its path.
  */
 function fileFor(top, target) {
-  if (target.length > kLongestTarget) return 414;
-  const pathname = target.split(/[?#]/)[0];
+  const absolute = /^https?:\/\/[^/?#]*/i.exec(target);
+  let pathname = target.slice(absolute ? absolute[0].length : 0).split(/[?#]/)[0];
+  if (absolute && pathname === '') pathname = '/';
+  if (pathname.length > kLongestPath) return 414;
   let name;
   try {
     name = decodeURIComponent(pathname);
@@ -44,41 +60,195 @@ function fileFor(top, target) {
 }
 
 /**
- * Starts serving `root`; resolves to the server once it listens (port 0: any free port).
- * Every request is answered, a malformed one with a 4xx status.
+ * The bytes of `file` if it is a file of the site whose real folder is `realTop`, or null:
+ * a symbolic link that leads outside the site names no file of it (404, as for a file that
+ * is not there, so that nothing outside the site can be probed). A link to a file inside is
+ * followed.
  */
-function serve(root, port) {
+async function siteFile(realTop, file) {
+  try {
+    const real = await fs.promises.realpath(file);
+    if (!real.startsWith(realTop + path.sep)) return null;
+    return await fs.promises.readFile(real);
+  } catch {
+    return null;  // not there, a folder, or unreadable
+  }
+}
+
+/** Whether an Accept-Encoding header lets the answer be gzipped (`gzip;q=0` refuses it). */
+function acceptsGzip(header = '') {
+  let gzip;
+  let any;
+  for (const part of header.toLowerCase().split(',')) {
+    const [coding, ...parameters] = part.split(';').map((word) => word.trim());
+    const q = parameters.find((parameter) => parameter.startsWith('q='));
+    const weight = q === undefined ? 1 : Number(q.slice(2));
+    if (coding === 'gzip' || coding === 'x-gzip') gzip = weight;
+    if (coding === '*') any = weight;
+  }
+  return (gzip ?? any ?? 0) > 0;
+}
+
+/** Whether an If-None-Match header names `etag` (or any: `*`). */
+function matchesTag(header, etag) {
+  if (header === undefined) return false;
+  return header.trim() === '*' || header.split(',').some((tag) => tag.trim().replace(/^W\//, '') === etag);
+}
+
+/**
+ * The one byte range [start, end] a Range header asks of `size` bytes; null to send them
+ * whole (no range, several, or one malformed: ignoring them is allowed), 'unsatisfiable' if
+ * it lies past the end.
+ */
+function rangeOf(header, size) {
+  const match = /^bytes=(\d*)-(\d*)$/.exec(header?.trim() ?? '');
+  if (!match || match[1] + match[2] === '') return null;
+  const [first, last] = [match[1], match[2]].map((digits) => digits === '' ? null : Number(digits));
+  if (first === null) {  // the last `last` bytes
+    return last === 0 || size === 0 ? 'unsatisfiable' : {start: Math.max(0, size - last), end: size - 1};
+  }
+  if (last !== null && last < first) return null;
+  if (first >= size) return 'unsatisfiable';
+  return {start: first, end: last === null ? size - 1 : Math.min(last, size - 1)};
+}
+
+/**
+ * Gzips the files it is asked for, once for each version of each: the last gzipped bytes
+ * of every file, under the hash of what they were made from.
+ */
+class GzipCache {
+  #kept = new Map();  // file -> {hash, gzipped}
+
+  async of(file, hash, bytes) {
+    const kept = this.#kept.get(file);
+    if (kept?.hash === hash) return kept.gzipped;
+    const gzipped = await new Promise((resolve, reject) => {
+      zlib.gzip(bytes, {level: 9}, (error, result) => error ? reject(error) : resolve(result));
+    });
+    this.#kept.set(file, {hash, gzipped});
+    return gzipped;
+  }
+}
+
+/** Ends `response` with `status`, a line that says it, and `headers`. */
+function refuse(response, status, headers = {}) {
+  const text = `${status} ${http.STATUS_CODES[status]}\n`;
+  response.writeHead(status, {
+    'Content-Type': 'text/plain; charset=utf-8',
+    'Content-Length': Buffer.byteLength(text),
+    ...headers,
+  });
+  response.end(text);  // Node sends no body to HEAD
+}
+
+/**
+ * What is sent of the file `file`, whose bytes are `bytes`, to `request`: the body and the
+ * headers that describe it, ETag included. A range is of the file's own bytes, so a request
+ * with one gets them uncompressed.
+ */
+async function representation(file, bytes, request, gzipCache) {
+  const extension = path.extname(file);
+  const hash = crypto.createHash('sha256').update(bytes).digest('hex').slice(0, 32);
+  const headers = {
+    'Content-Type': kTypes[extension] || 'application/octet-stream',
+    'Cache-Control': 'no-cache',  // may be kept, but asked about again (a 304 is cheap)
+    'Accept-Ranges': 'bytes',
+    'ETag': `"${hash}"`,
+  };
+  if (!kCompressible.has(extension)) return {body: bytes, headers};
+  headers.Vary = 'Accept-Encoding';
+  if (request.headers.range !== undefined || !acceptsGzip(request.headers['accept-encoding'])) {
+    return {body: bytes, headers};
+  }
+  const gzipped = await gzipCache.of(file, hash, bytes);
+  if (gzipped.length >= bytes.length) return {body: bytes, headers};
+  return {body: gzipped, headers: {...headers, 'Content-Encoding': 'gzip', 'ETag': `"${hash}-gzip"`}};
+}
+
+/** Answers one request for a file of the site whose folder is `top` (real: `realTop`). */
+async function answer(top, realTop, gzipCache, request, response) {
+  if (request.method !== 'GET' && request.method !== 'HEAD') {
+    refuse(response, 405, {Allow: 'GET, HEAD'});
+    return;
+  }
+  const file = fileFor(top, request.url);
+  const bytes = typeof file === 'number' ? null : await siteFile(realTop, file);
+  if (bytes === null) {
+    refuse(response, typeof file === 'number' ? file : 404);
+    return;
+  }
+  let {body, headers} = await representation(file, bytes, request, gzipCache);
+  if (matchesTag(request.headers['if-none-match'], headers.ETag)) {
+    response.writeHead(304, headers).end();
+    return;
+  }
+  // A range only for GET, and with If-Range only of this very version.
+  const ifRange = request.headers['if-range'];
+  const wanted = request.method === 'GET' && (ifRange === undefined || ifRange === headers.ETag)
+                     ? rangeOf(request.headers.range, body.length) : null;
+  if (wanted === 'unsatisfiable') {
+    refuse(response, 416, {'Content-Range': `bytes */${body.length}`});
+    return;
+  }
+  if (wanted !== null) {
+    headers = {...headers, 'Content-Range': `bytes ${wanted.start}-${wanted.end}/${body.length}`};
+    body = body.subarray(wanted.start, wanted.end + 1);
+  }
+  response.writeHead(wanted === null ? 200 : 206, {...headers, 'Content-Length': body.length});
+  response.end(body);  // Node sends no body to HEAD
+}
+
+/**
+ * Starts serving the folder `root`; resolves to the server once it listens on `port` (0:
+ * any free port), rejects if the folder is not there or the port cannot be had. Every
+ * request is answered, a malformed one with a 4xx status.
+ */
+async function serve(root, port) {
   const top = path.resolve(root);
+  const realTop = await fs.promises.realpath(top);
+  if (!(await fs.promises.stat(realTop)).isDirectory()) {
+    throw Object.assign(new Error(`${top} is not a folder`), {code: 'ENOTDIR'});
+  }
+  const gzipCache = new GzipCache();
   const server = http.createServer((request, response) => {
-    const file = fileFor(top, request.url);
-    if (typeof file === 'number') {
-      response.writeHead(file).end();
-      return;
-    }
-    fs.readFile(file, (error, body) => {
-      if (error) {
-        response.writeHead(404, {'Content-Type': 'text/plain'}).end('Not found\n');
-        return;
-      }
-      response.writeHead(200, {
-        'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream',
-        'Cache-Control': 'no-cache',
-      });
-      response.end(body);
+    answer(top, realTop, gzipCache, request, response).catch(() => {
+      if (response.headersSent) response.destroy();
+      else refuse(response, 500);
     });
   });
   return new Promise((resolve, reject) => {
     server.once('error', reject);
-    server.listen(port, '127.0.0.1', () => resolve(server));
+    server.listen(port, '127.0.0.1', () => {
+      server.off('error', reject);
+      resolve(server);
+    });
   });
 }
 
 module.exports = {serve};
 
+/** What stopped the server from starting, in words, for the port `port` and the folder `root`. */
+function whyNot(error, port, root) {
+  if (error.code === 'EADDRINUSE') return `port ${port} is in use; give another`;
+  if (error.code === 'EACCES' && error.syscall === 'listen') {
+    return `port ${port} needs privileges this user lacks; give one above 1023`;
+  }
+  if (error.code === 'ENOENT' || error.code === 'ENOTDIR') {
+    return `no folder ${root}; build the site first (web/build.sh)`;
+  }
+  return error.message.split('\n')[0];
+}
+
 if (require.main === module) {
-  const port = Number(process.argv[2] || 8080);
-  const root = path.resolve(process.argv[3] || path.join(__dirname, '..', 'build-web', 'site'));
-  serve(root, port).then((server) => {
+  const [portText = '8080', root = path.join(__dirname, '..', 'build-web', 'site')] = process.argv.slice(2);
+  const fail = (why) => {
+    process.stderr.write(`Quellmoor: ${why}\n`);
+    process.exit(1);
+  };
+  if (!/^\d{1,5}$/.test(portText) || Number(portText) > 65535) {
+    fail(`"${portText}" is not a port: give a number from 1 to 65535 (or 0, any free port)`);
+  }
+  serve(root, Number(portText)).then((server) => {
     console.log(`Quellmoor: http://127.0.0.1:${server.address().port}/ (Ctrl-C stops it)`);
-  });
+  }, (error) => fail(whyNot(error, portText, root)));
 }

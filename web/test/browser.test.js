@@ -4,15 +4,12 @@
 // completion, what a screen reader hears, the buttons that follow the game, and axe-core's
 // checks; on a phone: the layout, the buttons and menus by touch, and play with no network
 // after one visit; a failed load and a new build. Saves screenshots and the page's size and
-// load time under build-web/. Also: the server behind it survives malformed requests.
+// load time under build-web/.
 
 'use strict';
 
 const assert = require('node:assert/strict');
-const childProcess = require('node:child_process');
-const {once} = require('node:events');
 const fs = require('node:fs');
-const http = require('node:http');
 const path = require('node:path');
 const zlib = require('node:zlib');
 const {after, before, describe, test} = require('node:test');
@@ -49,35 +46,6 @@ async function consoleScreen(lines) {
   }
   return text + run.output.subarray(at).toString('latin1');
 }
-
-/** The status the server at `port` answers `target` with, sent exactly as it is. */
-function statusOf(port, target) {
-  return new Promise((resolve, reject) => {
-    const request = http.get({host: '127.0.0.1', port, path: target, agent: false}, (response) => {
-      response.resume();
-      resolve(response.statusCode);
-    });
-    request.on('error', reject);
-    request.setTimeout(5000, () => request.destroy(new Error(`no answer to ${target.slice(0, 20)}`)));
-  });
-}
-
-test('the server answers every request, a malformed one with a 4xx, and goes on serving', async () => {
-  // In a process of its own, as web/serve.sh runs it: what would kill it must not.
-  const server = childProcess.spawn(process.execPath, [path.join(__dirname, '..', 'server.js'), '0', site],
-                                    {stdio: ['ignore', 'pipe', 'inherit']});
-  try {
-    const [banner] = await once(server.stdout, 'data');
-    const port = Number(/:(\d+)\//.exec(banner.toString())[1]);
-    const answers = [['//', 200], ['/%00', 400], ['/%zz', 400], ['/' + 'x'.repeat(9000), 414],
-                     ['/../etc/passwd', 403], ['/nothing', 404], ['/index.html', 200]];
-    for (const [target, status] of answers) {
-      assert.equal(await statusOf(port, target), status, target.slice(0, 20));
-    }
-  } finally {
-    server.kill();
-  }
-});
 
 /** The console program's answer to the last of `lines`, as it is announced: its lines but the blank ones. */
 async function consoleAnswer(lines) {

@@ -1,0 +1,136 @@
+// The small static server that web/serve.sh runs and the page's tests use, on a little site
+// of its own: what it answers, what it refuses, and how it says it cannot start. It runs in
+// a process of its own, as web/serve.sh runs it: what would kill it must not.
+
+'use strict';
+
+const assert = require('node:assert/strict');
+const childProcess = require('node:child_process');
+const {once} = require('node:events');
+const fs = require('node:fs');
+const http = require('node:http');
+const net = require('node:net');
+const os = require('node:os');
+const path = require('node:path');
+const zlib = require('node:zlib');
+const {after, before, test} = require('node:test');
+
+// The site: a page, a script long enough to be worth compressing, and two symbolic links,
+// one to the script, one to a file outside the site.
+const top = fs.mkdtempSync(path.join(os.tmpdir(), 'quellmoor-server-'));
+const site = path.join(top, 'site');
+const script = Buffer.from('console.log("Welcome to Quellmoor");\n'.repeat(40));
+fs.mkdirSync(site);
+fs.writeFileSync(path.join(site, 'index.html'), '<!doctype html><title>Quellmoor</title>\n');
+fs.writeFileSync(path.join(site, 'game.js'), script);
+fs.writeFileSync(path.join(top, 'secret.txt'), 'not part of the site\n');
+fs.symlinkSync('game.js', path.join(site, 'alias.js'));
+fs.symlinkSync(path.join('..', 'secret.txt'), path.join(site, 'secret.txt'));
+
+/**
+ * Runs web/server.js with `args`: resolves to the process and its port once it serves, or
+ * to its exit status and standard error if it ends first.
+ */
+function startServer(args) {
+  const child = childProcess.spawn(process.execPath, [path.join(__dirname, '..', 'server.js'), ...args],
+                                   {stdio: ['ignore', 'pipe', 'pipe']});
+  let stderr = '';
+  child.stderr.on('data', (chunk) => stderr += chunk);
+  return new Promise((resolve) => {
+    child.stdout.once('data', (banner) => resolve({child, port: Number(/:(\d+)\//.exec(banner)[1])}));
+    child.once('close', (status) => resolve({status, stderr}));
+  });
+}
+
+/** The server's answer to `target`, sent exactly as it is: status, headers and the body's bytes. */
+function ask(port, target, {method = 'GET', headers = {}} = {}) {
+  return new Promise((resolve, reject) => {
+    const request = http.request({host: '127.0.0.1', port, path: target, method, headers, agent: false},
+                                 (response) => {
+                                   const chunks = [];
+                                   response.on('data', (chunk) => chunks.push(chunk));
+                                   response.on('end', () => resolve({status: response.statusCode,
+                                                                     headers: response.headers,
+                                                                     body: Buffer.concat(chunks)}));
+                                 });
+    request.on('error', reject);
+    request.setTimeout(5000, () => request.destroy(new Error(`no answer to ${method} ${target.slice(0, 20)}`)));
+    request.end();
+  });
+}
+
+let server;
+before(async () => server = await startServer(['0', site]));
+after(() => {
+  server.child?.kill();
+  fs.rmSync(top, {recursive: true, force: true});
+});
+
+test('the server answers every request, a malformed one with a 4xx, and goes on serving', async () => {
+  const answers = [['//', 200], ['/%00', 400], ['/%zz', 400], ['/' + 'x'.repeat(9000), 414],
+                   ['/../etc/passwd', 403], ['/nothing', 404], ['/alias.js', 200], ['/secret.txt', 404],
+                   ['http://127.0.0.1/index.html', 200], ['/index.html?' + 'q'.repeat(3000), 200],
+                   ['/index.html', 200]];
+  for (const [target, status] of answers) {
+    assert.equal((await ask(server.port, target)).status, status, target.slice(0, 30));
+  }
+  for (const method of ['POST', 'PUT', 'DELETE', 'OPTIONS']) {
+    const answer = await ask(server.port, '/index.html', {method});
+    assert.deepEqual([answer.status, answer.headers.allow], [405, 'GET, HEAD'], method);
+  }
+});
+
+test('a file goes with its length, gzipped to who accepts it, in one range if asked, not again unchanged',
+     async () => {
+       const whole = await ask(server.port, '/game.js');
+       const head = await ask(server.port, '/game.js', {method: 'HEAD'});
+       for (const answer of [whole, head]) {
+         assert.equal(answer.headers['content-length'], String(script.length));
+         assert.equal(answer.headers['transfer-encoding'], undefined);
+       }
+       assert.deepEqual([whole.body, head.body.length], [script, 0]);
+       const refused = await ask(server.port, '/game.js', {headers: {'accept-encoding': 'gzip;q=0, identity'}});
+       assert.deepEqual(refused.body, script);
+
+       const gzipped = await ask(server.port, '/game.js', {headers: {'accept-encoding': 'gzip, deflate, br'}});
+       assert.equal(gzipped.headers['content-encoding'], 'gzip');
+       assert.equal(gzipped.headers.vary, 'Accept-Encoding');
+       assert.equal(gzipped.headers['content-length'], String(gzipped.body.length));
+       assert.ok(gzipped.body.length < script.length / 4, `${gzipped.body.length} bytes gzipped`);
+       assert.deepEqual(zlib.gunzipSync(gzipped.body), script);
+
+       const repeat = await ask(server.port, '/game.js',
+                                {headers: {'accept-encoding': 'gzip', 'if-none-match': gzipped.headers.etag}});
+       assert.deepEqual([repeat.status, repeat.body.length], [304, 0]);
+       // A file changed to as many other bytes is new.
+       const page = await ask(server.port, '/index.html');
+       fs.writeFileSync(path.join(site, 'index.html'), page.body.toString().replace('Quellmoor', 'Elsewhere'));
+       const changed = await ask(server.port, '/index.html', {headers: {'if-none-match': page.headers.etag}});
+       assert.equal(changed.status, 200);
+
+       const part = await ask(server.port, '/game.js', {headers: {range: 'bytes=8-11', 'accept-encoding': 'gzip'}});
+       assert.deepEqual([part.status, part.headers['content-range'], part.body.toString()],
+                        [206, `bytes 8-11/${script.length}`, 'log(']);
+       const beyond = await ask(server.port, '/game.js', {headers: {range: `bytes=${script.length}-`}});
+       assert.deepEqual([beyond.status, beyond.headers['content-range']], [416, `bytes */${script.length}`]);
+     });
+
+test('a port it cannot use, or a folder that is not there, is said in one line', async () => {
+  const taken = net.createServer().listen(0, '127.0.0.1');
+  await once(taken, 'listening');
+  const inUse = String(taken.address().port);
+  const missing = path.join(top, 'unbuilt');
+  const cases = [[['notaport', site], /"notaport" is not a port/], [['70000', site], /"70000" is not a port/],
+                 [[inUse, site], new RegExp(`port ${inUse} is in use`)], [['0', missing], /no folder/]];
+  try {
+    for (const [args, says] of cases) {
+      const run = await startServer(args);
+      run.child?.kill();
+      assert.notEqual(run.status ?? 0, 0, `${args} served`);
+      assert.match(run.stderr, /^[^\n]+\n$/, args.join(' '));
+      assert.match(run.stderr, says);
+    }
+  } finally {
+    taken.close();
+  }
+});
