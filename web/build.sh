@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Quellmoor for the browser into build-web/site/: the page (index.html, terminal.js,
-# its manifest, icon and service worker) and the game (quellmoor.js and quellmoor.wasm,
+# its manifest, icons and service worker) and the game (quellmoor.js and quellmoor.wasm,
 # compiled from the same sources as the console program).
 #
 # Needs Debian's emscripten, cmake and ninja, and node:
@@ -17,14 +17,11 @@ cmake --build build-web/cmake
 site=build-web/site
 rm -rf "$site"
 mkdir -p "$site"
-cp web/index.html web/terminal.js web/manifest.webmanifest web/icon.svg \
+cp web/index.html web/terminal.js web/screen.js web/manifest.webmanifest web/icon.svg web/icon-180.png \
     build-web/cmake/web/quellmoor.js build-web/cmake/web/quellmoor.wasm "$site/"
 
 # The service worker keeps this build's files under a name of their own: a hash of them.
-files=$(cd "$site" && ls | sort)
-hash=$( (cd "$site" && cat $files) | cat - web/sw.js | sha256sum | cut -c1-16)
-list="'./'$(printf ", '%s'" $files)"
-sed -e "s/@BUILD_HASH@/$hash/" -e "s|@BUILD_FILES@|$list|" web/sw.js >"$site/sw.js"
+node web/precache.js "$site"
 
-echo "Built $site (build $hash):"
+echo "Built $site:"
 ls -l "$site"

@@ -3,10 +3,34 @@
 #include <emscripten.h>
 
 #include <string>
+#include <string_view>
 
+#include "map_speech.hpp"
 #include "page_streams.hpp"
 #include "play/command_loop.hpp"
 #include "play/play_game.hpp"
+#include "world/rooms.hpp"
+
+namespace {
+
+/// `text` as a JSON string, quotes included.
+std::string jsonString(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string json = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            json.append(1, '\\').append(1, c);
+        } else if (byte < 0x20) {
+            json.append("\\u00").append(1, kHex[byte >> 4]).append(1, kHex[byte & 0xf]);
+        } else {
+            json.append(1, c);
+        }
+    }
+    return json.append("\"");
+}
+
+}  // namespace
 
 /// Plays one whole game, from the banner to the last word, on fresh streams and a fresh
 /// game. Suspends whenever the game waits for the player; the page awaits the promise that
@@ -29,4 +53,27 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* quellmoor_command_words() {
         return joined;
     }();
     return words.c_str();
+}
+
+/// Every map the game can draw, with what it shows in words, for the page to speak in place
+/// of the drawing: a JSON array of [map, words] pairs, one for each room, the map as the
+/// game prints it between its leading line breaks and its last line's. Built once from the
+/// world's own drawings and marker cells, before any game, so the page never calls into
+/// the module while a game is waiting for the player.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* quellmoor_map_speech() {
+    static const std::string table = [] {
+        std::string json = "[";
+        for (quellmoor::RoomId room = 1; room < quellmoor::kRoomLimit; ++room) {
+            if (!quellmoor::isRoom(room)) {
+                continue;
+            }
+            json.append(json.size() == 1 ? "[" : ",[")
+                .append(jsonString(quellmoor::web::printedMap(room)))
+                .append(",")
+                .append(jsonString(quellmoor::web::describeMap(room)))
+                .append("]");
+        }
+        return json.append("]");
+    }();
+    return table.c_str();
 }

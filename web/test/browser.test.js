@@ -1,9 +1,10 @@
 // The page in a real browser (Debian's chromium, driven by Playwright): the player types
 // words, and the screen must show what a console window shows, including the echo of what
 // was typed; the end of a game offers a new one, which starts afresh. On a desktop: history,
-// completion, the live region and axe-core's checks; on a phone: the layout, the buttons,
-// and play with no network after one visit. Saves screenshots and the page's size and load
-// time under build-web/.
+// completion, what a screen reader hears, the buttons that follow the game, and axe-core's
+// checks; on a phone: the layout, the buttons and menus by touch, and play with no network
+// after one visit; a failed load and a new build. Saves screenshots and the page's size and
+// load time under build-web/.
 
 'use strict';
 
@@ -12,17 +13,17 @@ const fs = require('node:fs');
 const path = require('node:path');
 const zlib = require('node:zlib');
 const {after, before, describe, test} = require('node:test');
-const {chromium} = require('playwright-core');
 
 const {serve} = require('../server.js');
+const {writeWorker} = require('../precache.js');
+const {kPhone, launchChromium} = require('./chromium.js');
 const {playConsoleByLines} = require('./console_driver.js');
 
 const root = path.join(__dirname, '..', '..');
 const site = process.env.QUELLMOOR_WEB_SITE || path.join(root, 'build-web', 'site');
 const artefacts = path.join(root, 'build-web');
 const consoleProgram = process.env.QUELLMOOR_CONSOLE;
-const kEndOffer = '[The game is over. Press Enter to play again.]';
-const kPhone = {viewport: {width: 390, height: 844}, isMobile: true, hasTouch: true, deviceScaleFactor: 2};
+const kEndOffer = '[The game is over. Press Enter or New game to play again.]';
 
 /**
  * The console window's text once `lines` are typed into it, each echoed where it was typed:
@@ -46,17 +47,35 @@ async function consoleScreen(lines) {
   return text + run.output.subarray(at).toString('latin1');
 }
 
-/** The console program's answer to the last of `lines`, as it is announced: no runs of blank lines. */
+/** The console program's answer to the last of `lines`, as it is announced: its lines but the blank ones. */
 async function consoleAnswer(lines) {
   const input = Buffer.from(lines.map((line) => line + '\n').join(''));
   const run = await playConsoleByLines(consoleProgram, input);
   const answer = run.output.subarray(run.waits[lines.length - 1], run.waits[lines.length]);
-  return answer.toString('latin1').replace(/\n{3,}/g, '\n\n').trim();
+  return answer.toString('latin1').split('\n').filter((line) => line.trim() !== '');
+}
+
+/** What a screen reader hears from the live region: its lines, as the accessibility tree has them. */
+async function heard(on) {
+  const tree = await on.locator('#answer').ariaSnapshot();
+  // "- log:", then "  - paragraph: TEXT" for each line, TEXT in double quotes where YAML wants them.
+  return tree.split('\n').slice(1).map((line) => {
+    const text = /^ {2}- paragraph: (.*)$/.exec(line)?.[1] ?? line;
+    return text.startsWith('"') ? JSON.parse(text) : text;
+  });
 }
 
 /** Lines without trailing blanks, and no empty lines at the end. */
 function normalise(text) {
   return text.split('\n').map((line) => line.trimEnd()).join('\n').replace(/\n+$/, '');
+}
+
+/** Fails with what axe-core finds serious or critical on the page as it is. */
+async function assertAccessible(on) {
+  await on.addScriptTag({path: require.resolve('axe-core/axe.min.js')});
+  const violations = await on.evaluate(async () => (await window.axe.run()).violations);
+  const serious = violations.filter((found) => ['serious', 'critical'].includes(found.impact));
+  assert.deepEqual(serious.map((found) => `${found.id}: ${found.help}`), []);
 }
 
 describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_CONSOLE'}, () => {
@@ -69,13 +88,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
   before(async () => {
     server = await serve(site, 0);
     url = `http://127.0.0.1:${server.address().port}/`;
-    browser = await chromium.launch({
-      executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-      headless: true,
-      args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run',
-             '--disable-background-networking', '--disable-component-update', '--disable-sync',
-             '--disable-quic'],
-    });
+    browser = await launchChromium();
     page = await browser.newPage({viewport: {width: 820, height: 560}});
     page.on('pageerror', (error) => console.log(`page error: ${error}`));
   });
@@ -192,13 +205,16 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await page.screenshot({path: path.join(artefacts, 'web.png')});
   });
 
-  test('a game played to quit offers a new one, which starts afresh', async () => {
+  test('a game played to quit offers a new one, which starts afresh; the screen keeps 1,000 lines', async () => {
     await load(() => page.reload());
     await page.click('#screen');
-    const typed = ['w', 'attack', 'stats', 'quit', 'quit'];
+    // Long enough to fill the screen's 1,000 lines: each answer is at least 25 blank lines.
+    const typed = ['w', 'attack', 'stats', ...new Array(40).fill('look'), 'quit', 'quit'];
     const expected = await consoleScreen(typed) + '\n\n' + kEndOffer;
     for (const word of typed) await typeLine([word]);
-    await expectText(expected, 'the screen at the end of the game');
+    // As a terminal's scrollback: the last lines; the transcript below keeps them all.
+    assert.ok(expected.split('\n').length > 1000);
+    await expectText(expected.split('\n').slice(-1000).join('\n'), 'the screen at the end of the game');
     assert.equal(await page.evaluate(() => window.quellmoor.playing), false);
     await page.screenshot({path: path.join(artefacts, 'web-game-over.png')});
     const [saved] = await Promise.all([page.waitForEvent('download'), page.click('#save')]);
@@ -211,6 +227,14 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await page.waitForFunction(() => window.quellmoor.gamesPlayed === 2 && window.quellmoor.playing);
     await typeLine(['stats']);
     await expectText(await consoleScreen(['stats']), 'the screen of the new game');
+
+    // At the last prompt, Enter alone starts another game at once, as the page's help says.
+    await typeLine(['quit']);
+    await page.waitForFunction(() => window.quellmoor.text().endsWith('Type quit to exit\n'));
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => window.quellmoor.gamesPlayed === 3 && window.quellmoor.playing);
+    await typeLine(['stats']);
+    await expectText(await consoleScreen(['stats']), 'the screen of the game after the last prompt');
   });
 
   test('Tab completes, Up recalls, the live region holds the answer, axe finds nothing serious', async () => {
@@ -219,24 +243,75 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await typeLine(['look']);
     const announced = await consoleAnswer(['look']);
     // The answer goes to the live region as it goes to the screen.
-    await page.waitForFunction((last) => window.quellmoor.text().includes(last), announced.split('\n').at(-1));
-    assert.equal(await page.textContent('#answer'), announced, 'the live region after look');
+    await page.waitForFunction((last) => window.quellmoor.text().includes(last), announced.at(-1));
+    assert.deepEqual(await heard(page), announced, 'the live region after look');
     // The hidden gold word is never offered.
     await page.keyboard.type('plumb');
     await page.keyboard.press('Tab');
     assert.equal(await page.inputValue('#command'), 'plumb');
+    // A start several words share, and no longer one, lists them, as a second Tab at a terminal.
+    await page.fill('#command', 'ma');
+    await page.keyboard.press('Tab');
+    assert.equal(await page.textContent('#hint'), 'Words that begin with ma: map, mana');
     await page.fill('#command', '');
     await typeLine(['w']);
     await typeLine(['att', 'Tab']);
     await typeLine(['ArrowUp']);
     await expectText(await consoleScreen(['look', 'w', 'attack', 'attack']), 'completed, then recalled');
-    assert.equal(await page.textContent('#answer'), await consoleAnswer(['look', 'w', 'attack', 'attack']),
-                 'the live region after the second blow');
+    assert.deepEqual(await heard(page), await consoleAnswer(['look', 'w', 'attack', 'attack']),
+                     'the live region after the second blow');
+    await assertAccessible(page);
+  });
 
-    await page.addScriptTag({path: require.resolve('axe-core/axe.min.js')});
-    const violations = await page.evaluate(async () => (await window.axe.run()).violations);
-    const serious = violations.filter((found) => ['serious', 'critical'].includes(found.impact));
-    assert.deepEqual(serious.map((found) => `${found.id}: ${found.help}`), []);
+  test('a screen reader hears the stats line by line, and a map as where the player stands', async () => {
+    await load(() => page.reload());
+    await page.focus('#command');
+    await typeLine(['stats']);
+    // The stats at the start, each line on its own, not run together.
+    await page.waitForFunction(() => window.quellmoor.text().includes('Mana Potions: 0'));
+    assert.deepEqual(await heard(page), ['Health: 100/100', 'Mana: 0/100', 'Weapon: Fists 4 damage',
+                                         'Armor: Tunic', 'Gold: 0', 'Healing Potions: 0', 'Mana Potions: 0']);
+    // North from room 1 to room 2, then back: the middle of the Domain's top row of three
+    // rooms, then the middle of its middle row. The screen keeps the drawing, named by the
+    // same words for a screen reader.
+    const room2 = "Map of Lord Tavrin's Domain: you are in row 1 of 3 from the north, room 2 of 3 from " +
+                  'the west; open to the east, south and west.';
+    const room1 = "Map of Lord Tavrin's Domain: you are in row 2 of 3 from the north, room 2 of 3 from " +
+                  'the west; open to the north, east, south and west.';
+    for (const [word, said] of [['n', room2], ['s', room1]]) {
+      await typeLine([word]);
+      await page.waitForFunction((said) => document.getElementById('answer').textContent === said, said);
+      assert.deepEqual(await heard(page), [said], `the live region after ${word}`);
+      assert.equal(await page.getByRole('img', {name: said}).count(), 1, `the map on the screen after ${word}`);
+    }
+    await expectText(await consoleScreen(['stats', 'n', 's']), 'the screen after stats, n, s');
+  });
+
+  test('the buttons follow the game: a menu\'s numbers while it waits; a clicked word gives the field back',
+       async () => {
+    await load(() => page.reload());
+    for (const direction of ['north', 'east', 'south', 'west']) {
+      assert.equal(await page.getByRole('button', {name: direction, exact: true}).count(), 1, direction);
+    }
+    await page.click('#words >> text="n"');
+    // Clicked, the button hands the focus back: what is typed next goes to the game.
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'command');
+    await typeLine(['e']);
+    await typeLine(['buy']);
+    // Lord Tavrin's weapon shop: its menu, a button for each line, which sends the number.
+    const menu = ['1. Club - 30 gold', '2. Dagger - 70 gold', '3. Bow - 130 gold', '4. Leather Armor - 110 gold',
+                  '5. Studed Leather Armor - 170 gold', '6. Leave shop'];
+    await page.waitForSelector('#choices button');
+    assert.deepEqual(await page.$$eval('#choices button', (buttons) => buttons.map((button) => button.textContent)),
+                     menu);
+    assert.equal(await page.getAttribute('#command', 'inputmode'), 'numeric');
+    assert.equal(await page.isVisible('#words'), false);
+    await assertAccessible(page);
+    await page.click('#choices >> text="6. Leave shop"');
+    await expectText(await consoleScreen(['n', 'e', 'buy', '6']), 'the screen after leaving the shop');
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'command');
+    assert.equal(await page.isVisible('#words'), true);
+    assert.equal(await page.getAttribute('#command', 'inputmode'), null);
   });
 
   test('on a phone: no sideways scrolling, readable text, a north button', async () => {
@@ -246,7 +321,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await phone.tap('#command');
     await phone.keyboard.type('look');
     await phone.keyboard.press('Enter');
-    const look = (await consoleAnswer(['look'])).split('\n');
+    const look = await consoleAnswer(['look']);
     await phone.waitForFunction((last) => window.quellmoor.text().includes(last), look.at(-1));
     // A phone zooms out to show a page wider than itself: then the window is wider too.
     const widths = await phone.evaluate(() => [document.documentElement.scrollWidth, innerWidth]);
@@ -258,6 +333,45 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await phone.tap('#words >> text="n"');
     await expectText(await consoleScreen(['look', 'n']), 'the screen after the north button', phone);
     await phone.screenshot({path: path.join(artefacts, 'web-phone-map.png')});
+  });
+
+  test('on a phone: menus by touch, leaving the keyboard as it was; another game with no keyboard', async () => {
+    await load(() => phone.reload(), phone);
+    const focused = () => phone.evaluate(() => document.activeElement.id);
+    // No keyboard is up (the field has not the focus): a tapped word does not bring it up.
+    await phone.evaluate(() => document.activeElement.blur());
+    await phone.tap('#words >> text="n"');
+    await phone.tap('#words >> text="e"');
+    assert.notEqual(await focused(), 'command');
+    await phone.tap('#command');
+    await phone.keyboard.type('buy');
+    await phone.keyboard.press('Enter');
+    await phone.waitForSelector('#choices >> text="6. Leave shop"');
+    await phone.screenshot({path: path.join(artefacts, 'web-phone-shop.png')});
+    // The keyboard was up: it stays up.
+    await phone.tap('#choices >> text="6. Leave shop"');
+    assert.equal(await focused(), 'command');
+    for (const word of ['w', 's', 'teleport']) {
+      await phone.keyboard.type(word);
+      await phone.keyboard.press('Enter');
+    }
+    // The pedestal in room 1 offers the other two regions, and staying.
+    await phone.waitForSelector('#choices button');
+    assert.deepEqual(await phone.$$eval('#choices button', (buttons) => buttons.map((button) => button.textContent)),
+                     ['1. Great Britton', '2. The Labyrinth', '3. Do not teleport']);
+    await phone.screenshot({path: path.join(artefacts, 'web-phone-teleport.png')});
+    await phone.tap('#choices >> text="3. Do not teleport"');
+    await expectText(await consoleScreen(['n', 'e', 'buy', '6', 'w', 's', 'teleport', '3']),
+                     'the screen after the teleporter menu', phone);
+    // The end of the game, with the keyboard down: a button starts another.
+    await phone.keyboard.type('quit');
+    await phone.keyboard.press('Enter');
+    await phone.waitForFunction(() => window.quellmoor.text().endsWith('Type quit to exit\n'));
+    await phone.evaluate(() => document.activeElement.blur());
+    await phone.screenshot({path: path.join(artefacts, 'web-phone-end.png')});
+    await phone.tap('#again >> text="New game"');
+    await phone.waitForFunction(() => window.quellmoor.gamesPlayed === 2 && window.quellmoor.playing);
+    await expectText(await consoleScreen([]), 'the screen of the next game', phone);
   });
 
   test('after one visit, the page loads and plays with no network, and can be installed', async () => {
@@ -274,31 +388,72 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await phone.context().close();
   });
 
-  test('a new build replaces the kept one', async () => {
+  test('a failed load says what failed and offers to try again; a word typed meanwhile is then played',
+       async () => {
+    const context = await browser.newContext();
+    try {
+      const visitor = await context.newPage();
+      await visitor.route('**/quellmoor.wasm', (route) => route.fulfill({status: 404, body: 'Not found\n'}));
+      await visitor.goto(url);
+      const failure = '[Quellmoor could not be loaded: the server answered 404 Not Found for quellmoor.wasm. ' +
+                      'Press Enter or Try again to try again.]';
+      await visitor.waitForFunction((failure) => window.quellmoor.text().includes(failure), failure);
+      assert.deepEqual(await heard(visitor), [failure]);
+      assert.equal(await visitor.textContent('#again'), 'Try again');
+      await visitor.unroute('**/quellmoor.wasm');
+      await visitor.focus('#command');
+      await visitor.keyboard.type('stats');
+      await visitor.keyboard.press('Enter');
+      await expectText(await consoleScreen(['stats']), 'the screen once the game loaded', visitor);
+    } finally {
+      await context.close();
+    }
+  });
+
+  test('a new build replaces the kept one, says so, and leaves other caches alone; a file is fetched once',
+       async () => {
     // A copy of the site, served on its own, then changed as a new build changes it.
     const copy = fs.mkdtempSync(path.join(artefacts, 'site-'));
     fs.cpSync(site, copy, {recursive: true});
     const copyServer = await serve(copy, 0);
+    let fetched = [];
+    copyServer.on('request', (request) => fetched.push(request.url));
     const context = await browser.newContext();
     try {
       const visitor = await context.newPage();
       await load(() => visitor.goto(`http://127.0.0.1:${copyServer.address().port}/`), visitor);
       await visitor.waitForFunction(() => navigator.serviceWorker.controller);
+      // The page and the worker that keeps it share what they fetch (the worker script
+      // itself is the browser's to fetch, as often as it looks for a new one).
+      const files = fetched.filter((target) => target !== '/sw.js');
+      assert.deepEqual(files.filter((target, i) => files.indexOf(target) !== i), [], 'fetched twice');
       const kept = await visitor.evaluate(() => caches.keys());
-      const edit = (name, from, to) => {
-        const file = path.join(copy, name);
-        fs.writeFileSync(file, fs.readFileSync(file, 'utf8').replace(from, to));
-      };
-      edit('index.html', '<title>Quellmoor</title>', '<title>Quellmoor, rebuilt</title>');
-      edit('sw.js', kept[0], kept[0] + '-rebuilt');
-      // The page loads as it was kept, and fetches the new worker, which takes the new files.
+      // Another app on the same host keeps its own files; the cache an older worker of the
+      // game made under the name it used then is the game's to throw away.
+      await visitor.evaluate(() => Promise.all(['another app', 'quellmoor-0123456789abcdef'].map(
+          (name) => caches.open(name).then((cache) => cache.put('kept', new Response('!'))))));
+      const index = path.join(copy, 'index.html');
+      fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('<title>Quellmoor</title>',
+                                                                      '<title>Quellmoor, rebuilt</title>'));
+      writeWorker(copy);
+      // Even with the browser's own cache emptied, only what changed is fetched again.
+      await (await context.newCDPSession(visitor)).send('Network.clearBrowserCache');
+      fetched = [];
+      // The page loads as it was kept, and fetches the new worker, which takes the new files
+      // and says so on the page.
       await load(() => visitor.reload(), visitor);
+      let names;
       for (const deadline = Date.now() + 10000; ;) {
-        const names = await visitor.evaluate(() => caches.keys());
-        if (names.length === 1 && names[0] !== kept[0]) break;
-        assert.ok(Date.now() < deadline, `still kept: ${names}`);
+        names = await visitor.evaluate(() => caches.keys());
+        if (!names.includes(kept[0]) && names.some((name) => name.startsWith('quellmoor '))) break;
+        assert.ok(Date.now() < deadline, `kept: ${names}`);
         await new Promise((resolve) => setTimeout(resolve, 50));
       }
+      assert.ok(names.includes('another app'), `the other app's cache is gone: ${names}`);
+      assert.ok(!names.includes('quellmoor-0123456789abcdef'), `an older worker's cache is kept: ${names}`);
+      await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('new version'));
+      // Only the page changed: the other files are the worker's kept copies.
+      assert.deepEqual(fetched.filter((target) => target !== '/sw.js'), ['/'], 'fetched for the new build');
       await load(() => visitor.reload(), visitor);
       assert.equal(await visitor.title(), 'Quellmoor, rebuilt');
     } finally {

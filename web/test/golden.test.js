@@ -1,7 +1,8 @@
 // The web build against the console program: the same words must give the same bytes,
 // whether the words arrive all at once (a piped script) or a line at a time as the player
 // types them at the page; and typed, the page must show what the console shows each time
-// the game waits for the player.
+// the game waits for the player. Also: the maps the page speaks in words are the maps the
+// game draws, every one of them.
 
 'use strict';
 
@@ -111,3 +112,18 @@ test('a long script against the console program: many reads, many output blocks'
        const fresh = childProcess.spawnSync(consoleProgram, {input: quitFirst}).stdout;
        assertSameBytes(await playPiped(game, quitFirst), fresh, 'a game after the long one');
      });
+
+test('the page knows every map the game draws, each in words of its own', async () => {
+  const game = await loadGame();
+  const speech = new Map(JSON.parse(game.module.ccall('quellmoor_map_speech', 'string', [], [])));
+  // The maps as the golden transcripts print them: runs of lines of walls, spaces and one '*'.
+  const printed = new Set();
+  for (const {expected} of transcripts()) {
+    const runs = expected.toString('latin1').match(/^(?:[=#* ]*[=#][=#* ]*\n)+/gm) || [];
+    for (const run of runs.filter((run) => run.split('*').length === 2)) printed.add(run.slice(0, -1));
+  }
+  assert.equal(printed.size, 44, 'the golden transcripts show the map of every room');
+  assert.deepEqual([...printed].filter((map) => !speech.has(map)), [], 'maps the page would read as drawings');
+  // A blind player tells any two rooms apart by their words.
+  assert.equal(new Set(speech.values()).size, 44);
+});

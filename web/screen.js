@@ -1,0 +1,177 @@
+// The page's screen: the game's text exactly as written, in an element that keeps only its
+// last lines, as a terminal keeps a scrollback; what scrolls off the top is gone from the
+// screen (the page's transcript keeps it). So an answer costs the same to show at the
+// thousandth command as at the first.
+//
+// The lines are held in a column of blocks of about kBlockLines lines each, the text of each
+// laid out on its own: new text changes only the last block, and the oldest lines go from
+// the first. In a block, the blank lines after the first of a run are hidden from screen
+// readers (the runs that clear the screen read as one blank line), and a map the game drew
+// is a picture named by what it shows, so a screen reader reading the screen hears where
+// the player stands, not the drawing.
+
+const kBlockLines = 50;
+
+/** The number of line breaks in `text`. */
+function breaksIn(text) {
+  let count = 0;
+  for (let at = text.indexOf('\n'); at !== -1; at = text.indexOf('\n', at + 1)) count++;
+  return count;
+}
+
+/** Removes the first `count` lines of `block`, which has at least so many closed lines. */
+function dropLines(block, count) {
+  for (let left = count; left > 0;) {
+    const node = block.firstChild;
+    const text = node.textContent;
+    const breaks = breaksIn(text);
+    if (breaks <= left) {
+      node.remove();
+      left -= breaks;
+      continue;
+    }
+    let cut = -1;
+    for (let i = 0; i < left; i++) cut = text.indexOf('\n', cut + 1);
+    if (node.nodeType === Node.TEXT_NODE) {
+      node.deleteData(0, cut + 1);
+    } else {
+      node.textContent = text.slice(cut + 1);
+      // What is left of a map no longer shows where the player stood.
+      node.removeAttribute('role');
+      node.removeAttribute('aria-label');
+    }
+    left = 0;
+  }
+  block.closedLines -= count;
+}
+
+export class Screen {
+  #element;
+  #scrollback;
+  #findMap;
+  #block = null;         // the last block, which the next text continues
+  #lines = 0;            // lines on the screen, the last (open) one included
+  #openEmpty = true;     // the open line holds no text yet
+  #blankBefore = false;  // the last closed line was blank
+  #hiddenRun = null;     // the element holding the hidden blank lines now being added to
+
+  /**
+   * A screen in `element` that keeps its last `scrollback` lines. `findMap(lines, at, end)`
+   * tells whether `lines[at]` begins a map drawn before `lines[end]`: {height, words}, or null.
+   */
+  constructor(element, scrollback, findMap) {
+    this.#element = element;
+    this.#scrollback = scrollback;
+    this.#findMap = findMap;
+    this.clear();
+  }
+
+  /** Lines on the screen. */
+  get lines() {
+    return this.#lines;
+  }
+
+  /** Empties the screen. */
+  clear() {
+    this.#element.replaceChildren();
+    this.#newBlock();
+    this.#lines = 1;
+    this.#openEmpty = true;
+    this.#blankBefore = false;
+  }
+
+  /** Puts `text` at the end of the screen and keeps only the last lines. */
+  show(text) {
+    const lines = text.split('\n');
+    const last = lines.length - 1;
+    for (let at = 0; at <= last;) {
+      if (this.#openEmpty && this.#block.closedLines >= kBlockLines) this.#newBlock();
+      // A map begins a line, and is known once the whole of it has arrived.
+      const map = this.#openEmpty ? this.#findMap(lines, at, last) : null;
+      if (map) {
+        this.#addMap(lines.slice(at, at + map.height), map.words);
+        at += map.height;
+      } else if (at < last) {
+        this.#closeLine(lines[at++]);
+      } else {
+        if (lines[at] !== '') {
+          this.#addText(lines[at]);
+          this.#openEmpty = false;
+        }
+        at++;
+      }
+    }
+    this.#lines += last;
+    this.#trim();
+  }
+
+  #newBlock() {
+    this.#block = document.createElement('div');
+    this.#block.closedLines = 0;
+    this.#element.append(this.#block);
+    this.#hiddenRun = null;
+  }
+
+  /** Adds `text`, with no line break or one at its end, to the last block. */
+  #addText(text) {
+    const last = this.#block.lastChild;
+    if (last && last.nodeType === Node.TEXT_NODE) {
+      last.appendData(text);
+    } else {
+      this.#block.append(text);
+    }
+  }
+
+  /** Ends the open line, whose last text is `text`. */
+  #closeLine(text) {
+    const blank = this.#openEmpty && text === '';
+    if (blank && this.#blankBefore) {
+      if (this.#hiddenRun === null || this.#hiddenRun !== this.#block.lastChild) {
+        this.#hiddenRun = document.createElement('span');
+        this.#hiddenRun.setAttribute('aria-hidden', 'true');
+        this.#block.append(this.#hiddenRun);
+      }
+      this.#hiddenRun.append('\n');
+    } else {
+      this.#addText(text + '\n');
+    }
+    this.#block.closedLines++;
+    this.#blankBefore = blank;
+    this.#openEmpty = true;
+  }
+
+  /**
+   * Adds the `lines` of a map the game drew, each ended, as a picture named by `words`. It is
+   * a block of its own (a map starts and ends with whole lines), which screen readers take
+   * as one picture and never read the drawing of.
+   */
+  #addMap(lines, words) {
+    const map = document.createElement('div');
+    map.setAttribute('role', 'img');
+    map.setAttribute('aria-label', words);
+    const drawing = document.createElement('span');
+    drawing.setAttribute('aria-hidden', 'true');
+    drawing.textContent = lines.join('\n') + '\n';
+    map.append(drawing);
+    this.#block.append(map);
+    this.#block.closedLines += lines.length;
+    this.#blankBefore = false;
+  }
+
+  /** Drops the oldest lines beyond the scrollback. */
+  #trim() {
+    while (this.#lines > this.#scrollback) {
+      const first = this.#element.firstElementChild;
+      const excess = this.#lines - this.#scrollback;
+      if (first !== this.#block && first.closedLines <= excess) {
+        first.remove();
+        this.#lines -= first.closedLines;
+      } else {
+        const count = Math.min(excess, first.closedLines);
+        dropLines(first, count);
+        this.#lines -= count;
+        break;
+      }
+    }
+  }
+}
