@@ -9,6 +9,7 @@
 //        terminal_session editor TERM GAME   a terminal it serves: editing, history,
 //                                            completion, Ctrl-D, Ctrl-C, and the
 //                                            terminal's settings as they were found
+// GAME may be a launcher and the program it runs: a cross build's emulator (qemu-user).
 
 #include <poll.h>
 #include <pty.h>
@@ -98,7 +99,7 @@ enum class Screen {
 
 class Terminal {
   public:
-    Terminal(const char* game, const char* term, Screen screen) {
+    Terminal(char* const* game, const char* term, Screen screen) {
         const winsize size{24, 80, 0, 0};
         if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) {
             std::perror("terminal_session: openpty");
@@ -123,7 +124,7 @@ class Terminal {
             close(master_);
             login_tty(slave_);
             setenv("TERM", term, 1);
-            execl(game, game, static_cast<char*>(nullptr));
+            execv(game[0], game);
             _exit(127);
         }
         // The terminal stays open here after the game ends, so its settings can be read.
@@ -265,7 +266,7 @@ class Terminal {
 };
 
 /// The game read plainly at a terminal: every answer on the screen before the game waits.
-bool playPlainly(const char* game, const char* term) {
+bool playPlainly(char* const* game, const char* term) {
     Terminal terminal(game, term, Screen::Exact);
     bool passed = terminal.expect("the banner and the entry line, before the first word is typed",
                                   "Welcome Quellmoor v1.0\n"
@@ -345,7 +346,7 @@ constexpr std::string_view kUp = "\x1b[A";
 constexpr std::string_view kHome = "\x1b[H";
 
 /// The game read through the line editor, then a game ended by Ctrl-C during a read.
-bool playWithTheEditor(const char* game, const char* term) {
+bool playWithTheEditor(char* const* game, const char* term) {
     bool passed = true;
     {
         Terminal terminal(game, term, Screen::AsSet);
@@ -388,13 +389,14 @@ bool playWithTheEditor(const char* game, const char* term) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string_view mode = argc == 4 ? argv[1] : "";
+    const std::string_view mode = argc >= 4 ? argv[1] : "";
     if (mode != "plain" && mode != "editor") {
-        std::fputs("usage: terminal_session plain|editor TERM GAME\n", stderr);
+        std::fputs("usage: terminal_session plain|editor TERM [LAUNCHER...] GAME\n", stderr);
         return 2;
     }
+    char* const* game = argv + 3;  // to the end of argv, which is null
     const bool passed =
-        mode == "plain" ? playPlainly(argv[3], argv[2]) : playWithTheEditor(argv[3], argv[2]);
+        mode == "plain" ? playPlainly(game, argv[2]) : playWithTheEditor(game, argv[2]);
     std::printf("%s\n", passed ? "the terminal session passed" : "the terminal session FAILED");
     return passed ? 0 : 1;
 }
