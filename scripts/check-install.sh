@@ -8,9 +8,9 @@
 # the same package byte for byte.
 #
 # Usage: scripts/check-install.sh [DEB...]
-# Each DEB named, a package of this commit built for another machine (the arm64 preset's,
-# build/arm64/quellmoor_1.0.0_arm64.deb), gets the same checks of its metadata, its files
-# and lintian's.
+# Each DEB named, a package of this commit built for another machine by a workflow preset
+# into its folder (the arm64 one, build/arm64/quellmoor_1.0.0_arm64.deb), gets the same
+# checks of its metadata, its files and lintian's, and is built twice from the tarball too.
 #
 # Needs: cmake, ninja, g++, git, gzip, groff, mandoc (optional), Debian's dpkg-dev, file,
 # lintian and faketime.
@@ -150,10 +150,15 @@ SOURCE_DATE_EPOCH=1000000000 cpack --config build/release/CPackConfig.cmake \
 echo "commit $commit_time, caller's 1000000000: as made"
 
 echo "-- reproducible: two builds of one source tarball, in two folders days apart"
-# The packages compared, each the workflow preset that makes it and the file it makes. A
-# package for another machine built from the same sources joins the list the same way,
-# e.g. "windows:build/windows/quellmoor-1.0.0-win64.zip".
+# The packages compared, each the workflow preset that makes it and the file it makes: the
+# one built here, and those named on the command line, each made by the preset its folder
+# is named after (build/PRESET/FILE). Another package made from the same sources joins the
+# list the same way, e.g. "windows:build/windows/quellmoor-1.0.0-win64.zip".
 packages=("package:build/release/$deb_name")
+for other in "${other_debs[@]}"; do
+    preset=$(basename "$(dirname "$other")")
+    packages+=("$preset:build/$preset/$(basename "$other")")
+done
 # Builds every package from a tarball of the commit, as a distribution takes it (the
 # files, with no history), unpacked at WHERE; the rest is a command to build under.
 build_tarball() {
