@@ -16,9 +16,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 # multiarch (libc6:arm64, which libedit-dev:arm64 brings), they run on it as on an arm64
 # Debian: its loader, its libraries, the ones the package will depend on. Otherwise on the
 # cross compiler's own copy of them.
+#
+# Libraries this machine preloads into its own programs (faketime's, which check-install.sh
+# builds under) are not arm64 code, and preloaded into the emulator they change what the
+# arm64 program is handed (under faketime's, a closed standard input came to the game open):
+# the emulator and its program start without them.
+find_program(QUELLMOOR_ENV env REQUIRED)
 find_program(QUELLMOOR_QEMU_AARCH64 NAMES qemu-aarch64 qemu-aarch64-static REQUIRED)
-if(EXISTS /lib/ld-linux-aarch64.so.1)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${QUELLMOOR_QEMU_AARCH64})
-else()
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${QUELLMOOR_QEMU_AARCH64} -L /usr/aarch64-linux-gnu)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${QUELLMOOR_ENV} -u LD_PRELOAD ${QUELLMOOR_QEMU_AARCH64})
+if(NOT EXISTS /lib/ld-linux-aarch64.so.1)
+    list(APPEND CMAKE_CROSSCOMPILING_EMULATOR -L /usr/aarch64-linux-gnu)
 endif()
