@@ -8,7 +8,8 @@
 # fault is fixed. Prints the fuzzer's final stats: executions per second and in total.
 #
 # Usage: fuzz/run.sh [SECONDS]
-# Needs: cmake, ninja, clang++ and libFuzzer (Debian packages clang and libclang-rt-14-dev).
+# Needs: cmake, ninja, clang++ and libFuzzer (Debian packages clang and the libclang-rt-N-dev
+# of its version: 14 on Debian 12, 19 on Debian 13).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

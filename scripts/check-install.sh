@@ -3,21 +3,30 @@
 # scratch prefix and the Debian package each put exactly the expected files in Debian's
 # layout, with the manual's SEE ALSO and the README's links pointing at files installed
 # beside them; lintian finds no error and no warning in the package; the installed program
-# plays every golden transcript; and two builds of the commit, in two folders at two
-# times, give the same package byte for byte.
+# plays every golden transcript; the package carries the commit's time, or the caller's
+# SOURCE_DATE_EPOCH; and two builds of one source tarball, in two folders days apart, give
+# the same package byte for byte.
 #
-# Needs: cmake, ninja, g++, git, gzip, groff, mandoc (optional), Debian's dpkg-dev, file
-# and lintian.
+# Usage: scripts/check-install.sh [PACKAGE...]
+# Each PACKAGE named, a package of this commit built for another machine by the preset of
+# its folder, is built twice from the tarball too and compared; a Debian package for
+# another machine (build/arm64/quellmoor_1.0.0_arm64.deb) gets the same checks of its
+# metadata, its files and lintian's, and the Windows zip
+# (build/windows/quellmoor-1.0.0-windows-x86_64.zip) a check of its files and their time.
+#
+# Needs: cmake, ninja, g++, git, gzip, groff, mandoc (optional), Debian's dpkg-dev, file,
+# lintian and faketime.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "check-install: $*" >&2; exit 1; }
-# The package's timestamps must come from the commit, not from a caller's setting; and
+# The package's timestamps must come from the sources, not from a caller's setting; and
 # it is built under umask 022, as Debian's builders work (cmake/PackageTime.cmake).
 unset SOURCE_DATE_EPOCH
 umask 022
 deb_name=quellmoor_1.0.0_$(dpkg --print-architecture).deb
+other_packages=("$@")
 
 echo "-- man page"
 groff -ww -z -man docs/quellmoor.6 2>&1 | (! grep .) || fail "groff warns about the man page"
@@ -62,58 +71,149 @@ actual=$(files_under "$scratch/prefix")
 $actual"
 check_documents "" "$scratch/prefix"
 
+# The checks every package of the game passes, whatever machine it is for: its fields,
+# its dependencies computed from what the program links, its files, its documents, lintian.
+check_package() {
+    local deb=$1 root=$scratch/root-$(basename "$1" .deb) arch
+    arch=$(basename "$deb" .deb)
+    arch=${arch##*_}
+    field() { dpkg-deb -f "$deb" "$1"; }
+    [ "$(field Package)" = quellmoor ] || fail "package name is $(field Package)"
+    [ "$(field Version)" = 1.0.0 ] || fail "version is $(field Version)"
+    [ "$(field Architecture)" = "$arch" ] || fail "$deb is for $(field Architecture)"
+    [ "$(field Section)" = games ] || fail "section is $(field Section)"
+    [ -n "$(field Maintainer)" ] || fail "no maintainer"
+    [ -n "$(field Description)" ] || fail "no description"
+    # Computed from what the program links, whatever else it comes to need.
+    field Depends | grep -Eq '(^|, )libc6 \(>= [0-9.]+\)' ||
+        fail "dependencies not computed: $(field Depends)"
+    field Depends | grep -Eq '(^|, )libedit2 ' ||
+        fail "the packaged game has no line editor: $(field Depends)"
+    dpkg -x "$deb" "$root"
+    [ "$(program_cpu "$root/usr/games/quellmoor")" = "$arch" ] ||
+        fail "the program in $deb is not built for $arch: $(file -b "$root/usr/games/quellmoor")"
+
+    actual=$(files_under "$root/usr")
+    [ "$actual" = "$expected" ] || fail "the package holds other files:
+$actual"
+    check_documents "$root" /usr
+    dpkg-deb -c "$deb"
+
+    echo "-- lintian"
+    lintian --display-info "$deb" 2>&1 | grep -v '^running with root privileges' |
+        tee "$scratch/lintian.txt"
+    ! grep -Eq '^[EW]: ' "$scratch/lintian.txt" || fail "lintian reports errors or warnings"
+}
+
+# The Windows zip holds the program for Windows and the documents it names, under one
+# folder named for the zip, and nothing else.
+check_zip() {
+    local folder
+    folder=$(basename "$1" .zip)
+    actual=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$1")
+    [ "$actual" = "$(printf "$folder/%s\n" CONTRIBUTING.md LICENSE.txt README.md docs/ docs/playing.md \
+        docs/web-phone.png docs/web.png quellmoor.exe)" ] || fail "the zip holds other files:
+$actual"
+    python3 -c 'import sys, zipfile; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))' \
+        "$1" "$folder/quellmoor.exe" >"$scratch/quellmoor.exe"
+    case $(file -b "$scratch/quellmoor.exe") in
+    *"PE32+ executable"*x86-64*) ;;
+    *) fail "the zip's quellmoor.exe is not a 64-bit Windows program" ;;
+    esac
+}
+
+# Debian's name for the processor PROGRAM is built for, from what `file` says of it.
+program_cpu() {
+    case $(file -b "$1") in
+    *x86-64*) echo amd64 ;;
+    *"ARM aarch64"*) echo arm64 ;;
+    *) echo unknown ;;
+    esac
+}
+
 echo "-- Debian package"
 deb=build/release/$deb_name
-field() { dpkg-deb -f "$deb" "$1"; }
-[ "$(field Package)" = quellmoor ] || fail "package name is $(field Package)"
-[ "$(field Version)" = 1.0.0 ] || fail "version is $(field Version)"
-[ "$(field Section)" = games ] || fail "section is $(field Section)"
-[ -n "$(field Maintainer)" ] || fail "no maintainer"
-[ -n "$(field Description)" ] || fail "no description"
-# Computed from what the program links, whatever else it comes to need.
-field Depends | grep -Eq '(^|, )libc6 \(>= [0-9.]+\)' ||
-    fail "dependencies not computed: $(field Depends)"
-field Depends | grep -Eq '(^|, )libedit2 ' ||
-    fail "the packaged game has no line editor: $(field Depends)"
-
-dpkg -x "$deb" "$scratch/root"
-actual=$(files_under "$scratch/root/usr")
-[ "$actual" = "$expected" ] || fail "the package holds other files:
-$actual"
-check_documents "$scratch/root" /usr
-dpkg-deb -c "$deb"
-
-echo "-- lintian"
-lintian --display-info "$deb" 2>&1 | grep -v '^running with root privileges' |
-    tee "$scratch/lintian.txt"
-! grep -Eq '^[EW]: ' "$scratch/lintian.txt" || fail "lintian reports errors or warnings"
+check_package "$deb"
+for other in "${other_packages[@]}"; do
+    case $other in
+    *.deb)
+        echo "-- Debian package for another machine: $other"
+        check_package "$other"
+        ;;
+    *.zip)
+        echo "-- Windows zip: $other"
+        check_zip "$other"
+        ;;
+    *) fail "$other: neither a Debian package nor a zip" ;;
+    esac
+done
 
 echo "-- the installed program plays every golden transcript"
 played=0
 for input in tests/golden/*/*.in; do
-    "$scratch/root/usr/games/quellmoor" <"$input" | cmp -s - "${input%.in}.out" ||
+    "$scratch/root-${deb_name%.deb}/usr/games/quellmoor" <"$input" | cmp -s - "${input%.in}.out" ||
         fail "installed program differs on $input"
     played=$((played + 1))
 done
 echo "installed program: $played transcripts played, all identical"
 
-echo "-- reproducible: two builds of the commit, in two folders at two times"
-commit=$(git rev-parse HEAD)
-# One build after the other, the second in a longer path.
-build_commit() {
-    local where=$1
-    git clone --quiet --no-checkout "$PWD" "$where"
-    git -C "$where" checkout --quiet "$commit"
-    (cd "$where" && cmake --workflow --preset package) >"$where.log" 2>&1 ||
-        { cat "$where.log"; fail "cannot build the package of $commit in $where"; }
+# The one time every file in the package DEB carries, as seconds since 1970.
+package_time() {
+    dpkg-deb --fsys-tarfile "$1" | TZ=UTC tar -t -v --full-time | awk '{ print $4 " " $5 }' |
+        sort -u | while read -r day time; do date -u -d "$day $time" +%s; done
 }
-build_commit "$scratch/a"
-build_commit "$scratch/second/build/of/quellmoor"
-first=$scratch/a/build/release/$deb_name
-second=$scratch/second/build/of/quellmoor/build/release/$deb_name
-sha256sum "$first" "$second" | sed "s|$scratch/||"
-cmp "$first" "$second" || fail "two builds of $commit differ"
-if [ -z "$(git status --porcelain --untracked-files=no)" ]; then
-    cmp "$deb" "$first" || fail "the package built here differs from a build of $commit"
-    echo "the package built here is the same, byte for byte"
-fi
+# What a package's time must be: the caller's SOURCE_DATE_EPOCH, else the commit's when
+# built in a clone, else the newest changelog entry's, as Debian's own tools read it.
+commit=$(git rev-parse HEAD)
+commit_time=$(git log -1 --format=%ct "$commit")
+changelog_time=$(dpkg-parsechangelog -l docs/changelog -S Timestamp)
+
+echo "-- the package's time: the commit's, or the caller's"
+[ "$(package_time "$deb")" = "$commit_time" ] ||
+    fail "the package built in a clone carries $(package_time "$deb"), not the commit's time $commit_time"
+SOURCE_DATE_EPOCH=1000000000 cpack --config build/release/CPackConfig.cmake \
+    -B "$scratch/explicit" >/dev/null
+[ "$(package_time "$scratch/explicit/$deb_name")" = 1000000000 ] ||
+    fail "a package made with SOURCE_DATE_EPOCH=1000000000 carries $(package_time "$scratch/explicit/$deb_name")"
+echo "commit $commit_time, caller's 1000000000: as made"
+
+echo "-- reproducible: two builds of one source tarball, in two folders days apart"
+# The packages compared, each the preset that makes it and the file it makes: the one
+# built here, and those named on the command line, each made by the preset its folder is
+# named after (build/PRESET/FILE).
+packages=("release:build/release/$deb_name")
+for other in "${other_packages[@]}"; do
+    preset=$(basename "$(dirname "$other")")
+    packages+=("$preset:build/$preset/$(basename "$other")")
+done
+# Builds every package from a tarball of the commit, as a distribution takes it (the
+# files, with no history), unpacked at WHERE; the rest is a command to build under. The
+# tests are left out: they were run on this commit, and the package holds none of them.
+build_tarball() {
+    local where=$1 entry
+    shift
+    mkdir -p "$where"
+    git archive "$commit" | tar -x -C "$where"
+    for entry in "${packages[@]}"; do
+        (cd "$where" && "$@" sh -c 'cmake --preset "$0" -DQUELLMOOR_TESTS=OFF &&
+            cmake --build --preset "$0" && cpack --preset "$0"' "${entry%%:*}") >>"$where.log" 2>&1 ||
+            { cat "$where.log"; fail "cannot build ${entry#*:} from a tarball of $commit in $where"; }
+    done
+}
+# The first copy now; the second in a longer path, inside some other git repository (whose
+# dates are not the game's), with the clock nine days on.
+build_tarball "$scratch/a"
+outer=$scratch/outer
+git init --quiet "$outer"
+GIT_COMMITTER_DATE=2001-09-09T01:46:40Z git -C "$outer" -c user.name=other \
+    -c user.email=other@example.com commit --quiet --allow-empty -m "another project"
+build_tarball "$outer/second/build/of/quellmoor" faketime -m -f +9d
+for entry in "${packages[@]}"; do
+    first=$scratch/a/${entry#*:}
+    second=$outer/second/build/of/quellmoor/${entry#*:}
+    sha256sum "$first" "$second" | sed "s|$scratch/||"
+    cmp "$first" "$second" || fail "two tarball builds of $commit differ: ${entry#*:}"
+done
+[ "$(package_time "$scratch/a/build/release/$deb_name")" = "$changelog_time" ] ||
+    fail "the package built from a tarball carries $(package_time "$scratch/a/build/release/$deb_name"), not the changelog's time $changelog_time"
+echo "both carry the newest changelog entry's time, $changelog_time"

@@ -14,6 +14,7 @@
 //                                            resize, and type-ahead left at the end
 //        terminal_session bytes TERM GAME    bytes the locale cannot read, and letters
 //        terminal_session keys TERM GAME     Home, End, Delete and Insert as sent
+// GAME may be a launcher and the program it runs: a cross build's emulator (qemu-user).
 
 #include <poll.h>
 #include <pty.h>
@@ -35,6 +36,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -104,11 +106,30 @@ enum class Screen {
     AsSet,  // the settings a new terminal has: echo, line breaks as CR LF
 };
 
+/// A program and its arguments.
+using Command = std::vector<std::string>;
+
+/// `script` run by a shell, with `game` as its "$0" "$@".
+Command inShell(std::string script, const Command& game) {
+    Command command{"/bin/sh", "-c", std::move(script)};
+    command.insert(command.end(), game.begin(), game.end());
+    return command;
+}
+
+/// `game` as a player types it at a shell's prompt.
+std::string typedAtPrompt(const Command& game) {
+    std::string line;
+    for (const std::string& word : game) {
+        line.append(line.empty() ? "" : " ").append(word);
+    }
+    return line;
+}
+
 class Terminal {
   public:
     /// Starts `command` (a program and its arguments) at a new terminal of 24 lines and
     /// 80 columns, with TERM and whatever `environment` adds ("NAME=value").
-    Terminal(std::vector<std::string> command, const char* term, Screen screen,
+    Terminal(Command command, const char* term, Screen screen,
              std::vector<std::string> environment = {}) {
         const winsize size{24, 80, 0, 0};
         if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) {
@@ -369,8 +390,8 @@ class Terminal {
 };
 
 /// The game read plainly at a terminal: every answer on the screen before the game waits.
-bool playPlainly(const char* game, const char* term) {
-    Terminal terminal({game}, term, Screen::Exact);
+bool playPlainly(const Command& game, const char* term) {
+    Terminal terminal(game, term, Screen::Exact);
     bool passed = terminal.expect("the banner and the entry line, before the first word is typed",
                                   "Welcome Quellmoor v1.0\n"
                                   "\n\nYou have entered the land of Lord Tavrin's Domain\n\n");
@@ -449,10 +470,10 @@ constexpr std::string_view kUp = "\x1b[A";
 constexpr std::string_view kHome = "\x1b[H";
 
 /// The game read through the line editor, then a game ended by Ctrl-C during a read.
-bool playWithTheEditor(const char* game, const char* term) {
+bool playWithTheEditor(const Command& game, const char* term) {
     bool passed = true;
     {
-        Terminal terminal({game}, term, Screen::AsSet);
+        Terminal terminal(game, term, Screen::AsSet);
         passed &= terminal.waitFor("the banner, before the first line is typed", kWelcome);
         terminal.press("lok" + std::string(kLeft) + "o\r");
         passed &= terminal.waitFor("lok, Left, o, Enter: look", kClearScreen + kRoomOne);
@@ -486,7 +507,7 @@ bool playWithTheEditor(const char* game, const char* term) {
                         "the terminal's settings are as before the game");
     }
     // Settings of the player's own, unlike a new terminal's: they too must come back.
-    Terminal terminal({game}, term, Screen::Exact);
+    Terminal terminal(game, term, Screen::Exact);
     terminal.press("lo");
     passed &= terminal.waitFor("lo typed, and shown by the editor", kWelcome + "lo");
     terminal.press("\x03");
@@ -497,17 +518,16 @@ bool playWithTheEditor(const char* game, const char* term) {
 }
 
 /// Signals from outside and from the keyboard, as a player and a script author meet them.
-bool playWithSignals(const char* game, const char* term) {
+bool playWithSignals(const Command& game, const char* term) {
     bool passed = true;
     {
         // The game ends by the signal it was sent, and only the game: the shell that
         // started it goes on, and sees the status of a program killed by that signal.
-        Terminal shell({"/bin/sh", "-c",
-                        R"(for signal in TERM HUP; do
-                               sh -c 'echo "game $$"; exec "$0"' "$0"
-                               echo "after $?"
-                           done)",
-                        game},
+        Terminal shell(inShell(R"(for signal in TERM HUP; do
+                                      sh -c 'echo "game $$"; exec "$0" "$@"' "$0" "$@"
+                                      echo "after $?"
+                                  done)",
+                               game),
                        term, Screen::AsSet);
         for (const int signal : {SIGTERM, SIGHUP}) {
             const pid_t pid = shell.processShown("the game starts from a shell", "game ");
@@ -524,7 +544,7 @@ bool playWithSignals(const char* game, const char* term) {
     }
     {
         // What was typed ahead of the game's end is left for whoever reads next.
-        Terminal shell({"/bin/sh", "-c", R"("$0"; read line; echo "[$line]")", game}, term,
+        Terminal shell(inShell(R"("$0" "$@"; read line; echo "[$line]")", game), term,
                        Screen::AsSet);
         passed &= shell.waitFor("the banner", kWelcome);
         shell.press("quit\rquit\rhello\r");
@@ -535,7 +555,7 @@ bool playWithSignals(const char* game, const char* term) {
         // Signals ignored where the game was started (as under nohup) stay ignored: the
         // half-typed line is kept through each of them, two at once included, and the
         // terminal stays as the editor set it. Closed, the terminal still ends the game.
-        Terminal terminal({"/bin/sh", "-c", R"(trap '' INT TERM HUP QUIT; exec "$0")", game}, term,
+        Terminal terminal(inShell(R"(trap '' INT TERM HUP QUIT; exec "$0" "$@")", game), term,
                           Screen::AsSet, {"LC_ALL=C.UTF-8"});
         passed &= terminal.waitFor("the banner", kWelcome);
         terminal.press("l");
@@ -563,7 +583,7 @@ bool playWithSignals(const char* game, const char* term) {
     // Ctrl-Z and fg, and a window made narrower, in the middle of a line: each time the
     // line is drawn again, and typing goes on where it was.
     Terminal shell({"/bin/sh", "-i"}, term, Screen::AsSet, {"PS1=$ ", "ENV="});
-    shell.type(game);
+    shell.type(typedAtPrompt(game));
     passed &= shell.waitFor("the banner", kWelcome);
     shell.press("stat");
     passed &= shell.waitFor("stat typed", "stat");
@@ -598,14 +618,14 @@ bool playWithSignals(const char* game, const char* term) {
 /// Every byte typed reaches the game as through a pipe, where every byte but the word
 /// separators belongs to the word; the locale's letters are still edited as one
 /// character each.
-bool playWithBytes(const char* game, const char* term) {
+bool playWithBytes(const Command& game, const char* term) {
     bool passed = true;
     // How many Backspaces take back "é" (two bytes in UTF-8): one where the locale reads
     // UTF-8, two where each byte is a character of its own.
     const std::pair<const char*, int> locales[] = {{"LC_ALL=C.UTF-8", 1}, {"LC_ALL=C", 2}};
     for (const auto& [locale, backspaces] : locales) {
         std::printf("with %s\n", locale);
-        Terminal terminal({game}, term, Screen::AsSet, {locale});
+        Terminal terminal(game, term, Screen::AsSet, {locale});
         passed &= terminal.waitFor("the banner", kWelcome);
         terminal.press("look\xff\r");
         passed &= terminal.waitFor("look and byte 0xFF: a word the game does not know",
@@ -626,9 +646,9 @@ bool playWithBytes(const char* game, const char* term) {
 /// ESC [1~ (xterm's vt220 keys, screen, tmux, the Linux console), ESC [7~ (rxvt), ESC [H
 /// and ESC OH (xterm); End likewise; Delete as ESC [3~; Insert as ESC [2~, which switches
 /// between inserting and overwriting.
-bool pressEditingKeys(const char* game, const char* term) {
+bool pressEditingKeys(const Command& game, const char* term) {
     bool passed = true;
-    Terminal terminal({game}, term, Screen::AsSet);
+    Terminal terminal(game, term, Screen::AsSet);
     passed &= terminal.waitFor("the banner", kWelcome);
     const std::pair<std::string_view, std::string_view> homeAndEnd[] = {
         {"\x1b[1~", "\x1b[4~"}, {"\x1b[7~", "\x1b[8~"}, {"\x1b[H", "\x1b[F"}, {"\x1bOH", "\x1bOF"}};
@@ -654,9 +674,9 @@ bool pressEditingKeys(const char* game, const char* term) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string_view mode = argc == 4 ? argv[1] : "";
-    const char* term = argc == 4 ? argv[2] : "";
-    const char* game = argc == 4 ? argv[3] : "";
+    const std::string_view mode = argc >= 4 ? argv[1] : "";
+    const char* term = argc >= 4 ? argv[2] : "";
+    const Command game(argv + std::min(argc, 3), argv + argc);  // a launcher, perhaps, and the game
     bool passed = false;
     if (mode == "plain") {
         passed = playPlainly(game, term);
@@ -669,7 +689,9 @@ int main(int argc, char** argv) {
     } else if (mode == "keys") {
         passed = pressEditingKeys(game, term);
     } else {
-        std::fputs("usage: terminal_session plain|editor|signals|bytes|keys TERM GAME\n", stderr);
+        std::fputs(
+            "usage: terminal_session plain|editor|signals|bytes|keys TERM [LAUNCHER...] GAME\n",
+            stderr);
         return 2;
     }
     std::printf("%s\n", passed ? "the terminal session passed" : "the terminal session FAILED");

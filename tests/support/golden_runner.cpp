@@ -2,7 +2,10 @@
 // and compares everything it prints, byte for byte, with the expected output. On a
 // difference it shows where, with the text around it on both sides.
 //
-// Usage: golden_runner PROGRAM INPUT EXPECTED
+// Usage: golden_runner [LAUNCHER...] PROGRAM INPUT EXPECTED
+//
+// A launcher runs the program in its place: a cross build's emulator (qemu-user), since the
+// system cannot start a program built for another machine by itself.
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -33,7 +36,8 @@ struct Run {
     int status;
 };
 
-Run runProgram(const char* program, const char* inputPath) {
+/// Runs `command` (a program and its arguments, null-terminated) on the input.
+Run runProgram(char* const* command, const char* inputPath) {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) {
         std::perror("golden_runner: pipe");
@@ -46,7 +50,7 @@ Run runProgram(const char* program, const char* inputPath) {
             _exit(127);
         }
         close(pipeEnds[0]);
-        execl(program, program, static_cast<char*>(nullptr));
+        execv(command[0], command);
         _exit(127);
     }
     close(pipeEnds[1]);
@@ -100,12 +104,14 @@ void reportDifference(const std::string& expected, const std::string& actual) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::cerr << "usage: golden_runner PROGRAM INPUT EXPECTED\n";
+    if (argc < 4) {
+        std::cerr << "usage: golden_runner [LAUNCHER...] PROGRAM INPUT EXPECTED\n";
         return 2;
     }
-    const std::string expected = readFile(argv[3]);
-    const Run run = runProgram(argv[1], argv[2]);
+    const char* input = argv[argc - 2];
+    const std::string expected = readFile(argv[argc - 1]);
+    argv[argc - 2] = nullptr;  // the command ends at the program
+    const Run run = runProgram(argv + 1, input);
     bool passed = true;
     if (run.output != expected) {
         reportDifference(expected, run.output);

@@ -26,7 +26,7 @@ add_custom_target(wine_prefix ALL DEPENDS ${wine_prefix_made})
 # Scripts any POSIX test can run: under-wine runs a Windows program as CTest runs it, and
 # quellmoor-under-wine is the game, to run wherever the tests elsewhere run the game.
 set(under_wine ${CMAKE_BINARY_DIR}/under-wine)
-set(game ${CMAKE_BINARY_DIR}/quellmoor-under-wine)
+set(run_game ${CMAKE_BINARY_DIR}/quellmoor-under-wine)
 set(script "#!/bin/sh\nexec")
 foreach(word IN LISTS CMAKE_CROSSCOMPILING_EMULATOR)
     string(APPEND script " '${word}'")
@@ -34,7 +34,7 @@ endforeach()
 file(GENERATE OUTPUT ${under_wine} CONTENT "${script} \"$@\"\n"
      FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                       WORLD_READ WORLD_EXECUTE)
-file(GENERATE OUTPUT ${game}
+file(GENERATE OUTPUT ${run_game}
      CONTENT "#!/bin/sh\nexec '${under_wine}' '$<TARGET_FILE:quellmoor>' \"$@\"\n"
      FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                       WORLD_READ WORLD_EXECUTE)
