@@ -34,7 +34,7 @@ void putTerminalBack() {
 sigset_t blockedInHandlers() {
     sigset_t blocked;
     sigemptyset(&blocked);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP, SIGCONT, SIGWINCH}) {
+    for (const int signal : TerminalSignals::kTaken) {
         sigaddset(&blocked, signal);
     }
     return blocked;
@@ -68,11 +68,17 @@ void endTheGame(int signal) {
 }
 // GCOVR_EXCL_STOP
 
+void tellTheReadingLoop(int signal);
+
 void stopTheGame(int signal) {
     const int saved = errno;
     putTerminalBack();
     takeDefaultAction(signal);  // stopped here until continued
     handle(signal, stopTheGame);
+    // The game may not have stopped at all: the system does not stop a job no shell can
+    // continue (one started by tmux, ssh or xterm -e), and then no SIGCONT comes. Either
+    // way the terminal is the game's again.
+    tellTheReadingLoop(SIGCONT);
     errno = saved;
 }
 

@@ -48,9 +48,11 @@ class TerminalSignals {
     /// Takes the news, and empties wakeUp().
     News takeNews();
 
-  private:
+    /// The signals taken over.
     static constexpr std::array kTaken = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT,
                                           SIGTSTP, SIGCONT, SIGWINCH};
+
+  private:
     std::array<struct sigaction, kTaken.size()> before_{};
     std::array<bool, kTaken.size()> handled_{};
     std::array<int, 2> wakeUp_{-1, -1};

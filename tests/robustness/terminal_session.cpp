@@ -498,6 +498,12 @@ bool playWithTheEditor(const Command& game, const char* term) {
         passed &= check(!terminal.shown("plumbwagon"), "the gold word is never shown");
         terminal.press("xn" + std::string(kHome) + "\x04\r");
         passed &= terminal.waitFor("xn, Home, Ctrl-D, Enter: n", kClearScreen + domainMap(2, 4));
+        // Started with no shell to continue it (as by tmux or ssh), the game is not stopped
+        // by Ctrl-Z: it keeps the terminal, and the editor its settings.
+        terminal.keys("\x1a");
+        Terminal::pause();
+        passed &= check((terminal.settings().c_lflag & (ICANON | ECHO)) == 0,
+                        "Ctrl-Z with no shell to come back to: the editor keeps the terminal");
         terminal.press("e\rbuy\r");
         passed &= terminal.waitFor("e, buy: Tavrin's menu", kTavrinsMenu);
         terminal.press("\x04");
