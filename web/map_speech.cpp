@@ -95,24 +95,6 @@ std::string spokenList(const std::string_view* names, std::size_t count) {
 
 }  // namespace
 
-std::string printedMap(RoomId room) {
-    const std::optional<Region> region = regionOf(room);
-    const std::optional<MarkerCell> cell = markerCell(room);
-    if (!region || !cell) {
-        return {};
-    }
-    std::string map;
-    int line = 0;
-    for (const std::string_view text : regionDrawing(*region)) {
-        std::string printed(text);
-        if (++line == cell->line) {
-            printed[static_cast<std::size_t>(cell->column - 1)] = '*';
-        }
-        map.append(line > 1 ? "\n" : "").append(printed);
-    }
-    return map;
-}
-
 std::string describeMap(RoomId room) {
     const std::optional<Region> region = regionOf(room);
     const std::optional<MarkerCell> cell = markerCell(room);

@@ -6,11 +6,6 @@
 
 namespace quellmoor::web {
 
-/// The map the game draws in `room`, as it prints it without the two line breaks before
-/// it and the one after its last line: the lines of the region's drawing with the '*'.
-/// Empty for a number that is no room.
-std::string printedMap(RoomId room);
-
 /// What the map of `room` shows, in words a screen reader can speak in place of the
 /// drawing: the region, where the '*' stands among the region's rooms, and the sides on
 /// which the drawing leaves a way open. Two rooms of one region never read the same.

@@ -9,6 +9,7 @@
 #include "page_streams.hpp"
 #include "play/command_loop.hpp"
 #include "play/play_game.hpp"
+#include "world/region_maps.hpp"
 #include "world/rooms.hpp"
 
 namespace {
@@ -55,6 +56,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* quellmoor_command_words() {
     return words.c_str();
 }
 
+/// What the game says once it is over, before its last read: the page then offers a new
+/// game.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* quellmoor_last_prompt() {
+    return quellmoor::kLastPrompt.data();  // a literal: it ends in a null
+}
+
 /// Every map the game can draw, with what it shows in words, for the page to speak in place
 /// of the drawing: a JSON array of [map, words] pairs, one for each room, the map as the
 /// game prints it between its leading line breaks and its last line's. Built once from the
@@ -67,8 +74,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* quellmoor_map_speech() {
             if (!quellmoor::isRoom(room)) {
                 continue;
             }
+            // The drawing's lines alone, as the page finds them on its screen.
+            std::string_view map = quellmoor::printedMap(room);
+            map.remove_prefix(2);  // the two line breaks before the map
+            map.remove_suffix(1);  // its last line's break
             json.append(json.size() == 1 ? "[" : ",[")
-                .append(jsonString(quellmoor::web::printedMap(room)))
+                .append(jsonString(map))
                 .append(",")
                 .append(jsonString(quellmoor::web::describeMap(room)))
                 .append("]");

@@ -32,6 +32,7 @@ const kScrollback = 1000;
 
 let game = null;           // the loaded module, once it is
 let commandWords = [];     // from the game's command table, for Tab
+let lastPromptText = '';   // what the game says once it is over, from the game itself
 let mapWords = new Map();  // each map the game draws, as printed, to what it shows in words
 let mapHeights = [];       // the numbers of lines the maps have
 let playing = false;       // a game is running and takes what is typed
@@ -168,7 +169,7 @@ function showButtons(which) {
 
 /** The buttons and the keyboard the game's last answer, `text`, asks for. */
 function followGame(text) {
-  lastPrompt = text.endsWith('\n\nType quit to exit\n');
+  lastPrompt = lastPromptText !== '' && text.endsWith(lastPromptText);
   const menu = lastPrompt ? [] : menuChoices(text);
   if (menu.length > 0) {
     choices.replaceChildren(...menu.map(({number, label}) => {
@@ -450,6 +451,7 @@ function loadGame() {
   }).then((module) => {
     game = module;
     commandWords = game.ccall('quellmoor_command_words', 'string', [], []).split(' ');
+    lastPromptText = game.ccall('quellmoor_last_prompt', 'string', [], []);
     mapWords = new Map(JSON.parse(game.ccall('quellmoor_map_speech', 'string', [], [])));
     mapHeights = [...new Set([...mapWords.keys()].map((map) => map.split('\n').length))];
     showButtons(words);

@@ -9,7 +9,7 @@ bool playGame(std::streambuf& in, std::streambuf& out) {
     Game game(in, out);
     game.console.print("Welcome Quellmoor v1.0\n");
     runGame(game);
-    game.console.print("\n\nType quit to exit\n");
+    game.console.print(kLastPrompt);
     // The game waits for one last word before the window closes; what it says (or the
     // end of input) does not matter.
     Word<kCommandWordCapacity> lastWord;

@@ -1,8 +1,12 @@
 #pragma once
 
 #include <streambuf>
+#include <string_view>
 
 namespace quellmoor {
+
+/// What the game says once it is over, before it waits for one last word.
+inline constexpr std::string_view kLastPrompt = "\n\nType quit to exit\n";
 
 /// Plays one whole game from `in` to `out`: the banner, the command loop, the closing
 /// lines and the final read. Returns false if any output could not be written.

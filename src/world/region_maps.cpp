@@ -162,13 +162,16 @@ std::optional<MarkerCell> markerCell(RoomId room) {
     return findMarkerCell(room);
 }
 
-void drawMap(Game& game) {
-    const RoomId room = game.state.room;
+std::string_view printedMap(RoomId room) {
     if (room < 0 || room >= kRoomLimit) {
-        return;
+        return {};
     }
     const PrintedMap& map = kPrintedMaps[static_cast<std::size_t>(room)];
-    game.console.print(std::string_view(map.text.data(), map.size));
+    return {map.text.data(), map.size};
+}
+
+void drawMap(Game& game) {
+    game.console.print(printedMap(game.state.room));
 }
 
 }  // namespace quellmoor

@@ -23,6 +23,11 @@ std::span<const std::string_view> regionDrawing(Region region);
 /// The marker cell of `room`, or nothing for a number that is no room.
 std::optional<MarkerCell> markerCell(RoomId room);
 
+/// The map of `room` exactly as "map" prints it: two line breaks, then each line of its
+/// region's drawing with its line break, a '*' in the room's cell. Empty for a number
+/// that is no room.
+std::string_view printedMap(RoomId room);
+
 /// "map": draws the current region with a '*' where the player stands. Prints nothing
 /// at all if the current room number is no room.
 void drawMap(Game& game);
