@@ -3,8 +3,7 @@
 # cmake/PackageTime.cmake set it, so that two builds of one commit give the same bytes on
 # any file system, by any user.
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
-    string(TIMESTAMP now "%s" UTC)  # as the Debian package does without one: the time made
-    set(ENV{SOURCE_DATE_EPOCH} ${now})
+    message(FATAL_ERROR "The zip's time comes from cmake/PackageTime.cmake, which did not run")
 endif()
 find_program(PYTHON3 python3 REQUIRED)
 foreach(package IN LISTS CPACK_PACKAGE_FILES)

@@ -17,8 +17,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 # Debian: its loader, its libraries, the ones the package will depend on. Otherwise on the
 # cross compiler's own copy of them.
 #
-# Libraries this machine preloads into its own programs (faketime's, which check-install.sh
-# builds under) are not arm64 code, and preloaded into the emulator they change what the
+# Libraries this machine preloads into its own programs (faketime's, say) are not arm64 code, and preloaded into the emulator they change what the
 # arm64 program is handed (under faketime's, a closed standard input came to the game open):
 # the emulator and its program start without them.
 find_program(QUELLMOOR_ENV env REQUIRED)

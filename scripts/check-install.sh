@@ -12,7 +12,8 @@
 # its folder, is built twice from the tarball too and compared; a Debian package for
 # another machine (build/arm64/quellmoor_1.0.0_arm64.deb) gets the same checks of its
 # metadata, its files and lintian's, and the Windows zip
-# (build/windows/quellmoor-1.0.0-windows-x86_64.zip) a check of its files and their time.
+# (build/windows/quellmoor-1.0.0-windows-x86_64.zip) a check of its files; each must carry
+# the commit's time.
 #
 # Needs: cmake, ninja, g++, git, gzip, groff, mandoc (optional), Debian's dpkg-dev, file,
 # lintian and faketime.
@@ -111,8 +112,9 @@ check_zip() {
     local folder
     folder=$(basename "$1" .zip)
     actual=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$1")
-    [ "$actual" = "$(printf "$folder/%s\n" CONTRIBUTING.md LICENSE.txt README.md docs/ docs/playing.md \
-        docs/web-phone.png docs/web.png quellmoor.exe)" ] || fail "the zip holds other files:
+    [ "$actual" = "$(printf '%s\n' CONTRIBUTING.md LICENSE.txt README.md docs/ docs/playing.md \
+        docs/web-phone.png docs/web.png quellmoor.exe | sed "s|^|$folder/|")" ] ||
+        fail "the zip holds other files:
 $actual"
     python3 -c 'import sys, zipfile; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))' \
         "$1" "$folder/quellmoor.exe" >"$scratch/quellmoor.exe"
@@ -157,10 +159,20 @@ for input in tests/golden/*/*.in; do
 done
 echo "installed program: $played transcripts played, all identical"
 
-# The one time every file in the package DEB carries, as seconds since 1970.
+# The one time every file in PACKAGE carries, as seconds since 1970. A zip keeps times in
+# steps of two seconds: seconds since 1970 that the zip keeps as they were are even.
 package_time() {
-    dpkg-deb --fsys-tarfile "$1" | TZ=UTC tar -t -v --full-time | awk '{ print $4 " " $5 }' |
-        sort -u | while read -r day time; do date -u -d "$day $time" +%s; done
+    case $1 in
+    *.zip)
+        python3 -c 'import calendar, sys, zipfile
+for when in sorted({info.date_time for info in zipfile.ZipFile(sys.argv[1]).infolist()}):
+    print(calendar.timegm(when + (0, 0, 0)))' "$1"
+        ;;
+    *)
+        dpkg-deb --fsys-tarfile "$1" | TZ=UTC tar -t -v --full-time | awk '{ print $4 " " $5 }' |
+            sort -u | while read -r day time; do date -u -d "$day $time" +%s; done
+        ;;
+    esac
 }
 # What a package's time must be: the caller's SOURCE_DATE_EPOCH, else the commit's when
 # built in a clone, else the newest changelog entry's, as Debian's own tools read it.
@@ -171,6 +183,11 @@ changelog_time=$(dpkg-parsechangelog -l docs/changelog -S Timestamp)
 echo "-- the package's time: the commit's, or the caller's"
 [ "$(package_time "$deb")" = "$commit_time" ] ||
     fail "the package built in a clone carries $(package_time "$deb"), not the commit's time $commit_time"
+for other in "${other_packages[@]}"; do
+    case $other in *.zip) expected=$((commit_time / 2 * 2)) ;; *) expected=$commit_time ;; esac
+    [ "$(package_time "$other")" = "$expected" ] ||
+        fail "$other carries $(package_time "$other"), not the commit's time $commit_time"
+done
 SOURCE_DATE_EPOCH=1000000000 cpack --config build/release/CPackConfig.cmake \
     -B "$scratch/explicit" >/dev/null
 [ "$(package_time "$scratch/explicit/$deb_name")" = 1000000000 ] ||
