@@ -529,9 +529,12 @@ bool playWithSignals(const Command& game, const char* term) {
     {
         // The game ends by the signal it was sent, and only the game: the shell that
         // started it goes on, and sees the status of a program killed by that signal.
+        // The shell then waits for Enter, so that the settings read are the ones the game
+        // left, not the next game's.
         Terminal shell(inShell(R"(for signal in TERM HUP; do
                                       sh -c 'echo "game $$"; exec "$0" "$@"' "$0" "$@"
                                       echo "after $?"
+                                      read next
                                   done)",
                                game),
                        term, Screen::AsSet);
@@ -545,6 +548,7 @@ bool playWithSignals(const Command& game, const char* term) {
                                     "\nafter " + std::to_string(128 + signal) + "\n");
             passed &= check(sameSettings(shell.settings(), shell.found()),
                             "the terminal's settings are as before the game");
+            shell.type("");
         }
         passed &= check(shell.waitForExit() == 0, "the shell ends well");
     }
