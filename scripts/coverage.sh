@@ -19,9 +19,12 @@ find build/coverage -name '*.gcda' -delete
 ctest --preset coverage
 
 # Branches that only exception handling could take are left out: the game throws none.
+# So is a line that is nothing but a closing brace: newer compilers give it the clean-up
+# an exception would run on leaving the block, which the game, throwing none, never runs.
 report() {
     gcovr --root . --object-directory build/coverage --filter 'src/' \
-        --exclude-throw-branches --exclude-unreachable-branches --sort-percentage "$@"
+        --exclude-throw-branches --exclude-unreachable-branches \
+        --exclude-lines-by-pattern '^\s*\};?\s*$' --sort-percentage "$@"
 }
 echo "Lines of src/ run by the suite:"
 report
