@@ -1,6 +1,7 @@
 #include "windows/console_session.hpp"
 
 #include <atomic>
+#include <initializer_list>
 
 namespace quellmoor {
 namespace {
