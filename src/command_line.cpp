@@ -38,4 +38,10 @@ std::optional<CommandLineAnswer> answerCommandLine(int argc, const char* const* 
     return CommandLineAnswer{"", std::move(error), 2};
 }
 
+const char* whyUnfinished(bool written, bool readFailed) {
+    return !written     ? "cannot write to standard output"
+           : readFailed ? "cannot read standard input"
+                        : nullptr;
+}
+
 }  // namespace quellmoor

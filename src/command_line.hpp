@@ -18,4 +18,9 @@ struct CommandLineAnswer {
 /// usage, status 2.
 std::optional<CommandLineAnswer> answerCommandLine(int argc, const char* const* argv);
 
+/// Why a game that has been played is not a finished one: its screen was lost, or its
+/// input could not be read; nullptr when it finished. Every system's entry says it on
+/// standard error as "quellmoor: WHY: the system's words" and fails with status 1.
+const char* whyUnfinished(bool written, bool readFailed);
+
 }  // namespace quellmoor

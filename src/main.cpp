@@ -19,9 +19,7 @@ namespace {
 /// status 0; a lost screen or an input that could not be read is not a finished game, so
 /// the program says why and fails.
 int verdict(bool written, int writeError, int readError) {
-    const char* failure = !written         ? "cannot write to standard output"
-                          : readError != 0 ? "cannot read standard input"
-                                           : nullptr;
+    const char* failure = quellmoor::whyUnfinished(written, readError != 0);
     if (failure == nullptr) {
         return 0;
     }

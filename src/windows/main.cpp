@@ -45,9 +45,7 @@ bool writeAll(HANDLE handle, std::string_view text) {
 /// finished game, so the program says why on standard error and fails. The message ends
 /// with a line feed alone, as everything the game writes.
 int verdict(bool written, DWORD writeError, DWORD readError) {
-    const char* failure = !written         ? "cannot write to standard output"
-                          : readError != 0 ? "cannot read standard input"
-                                           : nullptr;
+    const char* failure = quellmoor::whyUnfinished(written, readError != 0);
     if (failure == nullptr) {
         return 0;
     }
