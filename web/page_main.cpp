@@ -2,12 +2,14 @@
 
 #include <emscripten.h>
 
+#include <set>
 #include <string>
 #include <string_view>
 
 #include "map_speech.hpp"
 #include "page_streams.hpp"
 #include "play/command_loop.hpp"
+#include "play/completion.hpp"
 #include "play/play_game.hpp"
 #include "world/region_maps.hpp"
 #include "world/rooms.hpp"
@@ -43,7 +45,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int quellmoor_play() {
     return quellmoor::playGame(input, output) ? 1 : 0;
 }
 
-/// The words the page completes with Tab, one space between them, in the command table's
+/// The words a player may be offered, one space between them, in the command table's
 /// order: the table is their only list, and the hidden gold word is not among them.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* quellmoor_command_words() {
     static const std::string words = [] {
@@ -54,6 +56,37 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* quellmoor_command_words() {
         return joined;
     }();
     return words.c_str();
+}
+
+/// What Tab makes of every start of a command word, by the game's own rule
+/// (completeCommandWord): a JSON object from each start, the empty one included, to
+/// [added, [choices...]]. A start not in it begins no command word. Built once, before any
+/// game, so the page never calls into the module while a game waits for the player.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* quellmoor_completions() {
+    static const std::string table = [] {
+        std::set<std::string_view> starts;
+        for (const std::string_view word : quellmoor::listedCommandWords()) {
+            for (std::size_t length = 0; length <= word.size(); ++length) {
+                starts.insert(word.substr(0, length));
+            }
+        }
+        std::string json = "{";
+        for (const std::string_view start : starts) {
+            const quellmoor::Completion completion = quellmoor::completeCommandWord(start);
+            json.append(json.size() == 1 ? "" : ",")
+                .append(jsonString(start))
+                .append(":[")
+                .append(jsonString(completion.added))
+                .append(",[");
+            for (const std::string_view choice : completion.choices) {
+                json.append(choice == completion.choices.front() ? "" : ",")
+                    .append(jsonString(choice));
+            }
+            json.append("]]");
+        }
+        return json.append("}");
+    }();
+    return table.c_str();
 }
 
 /// What the game says once it is over, before its last read: the page then offers a new

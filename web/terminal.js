@@ -31,7 +31,8 @@ const notice = document.getElementById('notice');
 const kScrollback = 1000;
 
 let game = null;           // the loaded module, once it is
-let commandWords = [];     // from the game's command table, for Tab
+let commandWords = [];     // from the game's command table
+let completions = new Map();  // what Tab makes of each start of a command word
 let lastPromptText = '';   // what the game says once it is over, from the game itself
 let mapWords = new Map();  // each map the game draws, as printed, to what it shows in words
 let mapHeights = [];       // the numbers of lines the maps have
@@ -272,27 +273,24 @@ function setField(text) {
 }
 
 /**
- * Tab: the word before the cursor grows to the longest start it shares with every command
- * word it begins; where it cannot grow but begins several, they are listed below the
- * console. Where it begins none, or only itself, Tab moves on as usual.
+ * Tab, by the game's own rule (quellmoor_completions): the word before the cursor grows as
+ * far as the command words it begins agree, with a space once it is whole; where it can
+ * grow no further but begins several, they are listed below the console, as a second Tab
+ * lists them at a terminal. An empty word, or one that begins none, lets Tab move on.
  */
 function complete(event) {
   const before = field.value.slice(0, field.selectionStart);
   const start = /\S*$/.exec(before)[0];
-  const matches = commandWords.filter((word) => word.startsWith(start));
-  if (start === '' || !matches.some((word) => word.length > start.length)) return;
+  const [added, choices] = completions.get(start) ?? ['', []];
+  if (start === '' || (added === '' && choices.length === 0)) return;
   event.preventDefault();
-  let common = matches[0];
-  for (const word of matches) {
-    while (!word.startsWith(common)) common = common.slice(0, -1);
-  }
-  if (common === start) {
-    hint.textContent = `Words that begin with ${start}: ${matches.join(', ')}`;
+  if (added === '') {
+    hint.textContent = `Words that begin with ${start}: ${choices.join(', ')}`;
     return;
   }
   const after = field.value.slice(field.selectionEnd);
-  field.value = before + common.slice(start.length) + after;
-  const cursor = before.length + common.length - start.length;
+  field.value = before + added + after;
+  const cursor = before.length + added.length;
   field.setSelectionRange(cursor, cursor);
 }
 
@@ -451,6 +449,7 @@ function loadGame() {
   }).then((module) => {
     game = module;
     commandWords = game.ccall('quellmoor_command_words', 'string', [], []).split(' ');
+    completions = new Map(Object.entries(JSON.parse(game.ccall('quellmoor_completions', 'string', [], []))));
     lastPromptText = game.ccall('quellmoor_last_prompt', 'string', [], []);
     mapWords = new Map(JSON.parse(game.ccall('quellmoor_map_speech', 'string', [], [])));
     mapHeights = [...new Set([...mapWords.keys()].map((map) => map.split('\n').length))];

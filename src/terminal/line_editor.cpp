@@ -12,12 +12,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
-#include <iterator>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "play/command_loop.hpp"
+#include "play/completion.hpp"
 
 namespace quellmoor {
 namespace {
@@ -75,16 +74,6 @@ std::string bytesOf(std::wstring_view line) {
         }
     }
     return bytes;
-}
-
-/// The longest start that all `words` share. REQUIRES: !words.empty().
-std::string_view agreedStart(const std::vector<std::string_view>& words) {
-    std::string_view agreed = words.front();
-    for (std::string_view word : words) {
-        const auto differs = std::ranges::mismatch(agreed, word).in1;
-        agreed = agreed.substr(0, static_cast<std::size_t>(differs - agreed.begin()));
-    }
-    return agreed;
 }
 
 bool printable(std::string_view text) {
@@ -364,36 +353,26 @@ unsigned char LineEditorInput::complete(EditLine* editor, int) {
     return editorOf(editor).completeWord();
 }
 
-// Completes the word before the cursor from the command words, as a shell completes a
-// command: a single match is completed and followed by a space; several are completed as
-// far as they agree, and the next Tab that can add nothing lists them.
+// Completes the word before the cursor by the game's rule (completeCommandWord), as a
+// shell completes a command: the next Tab that can add nothing lists the choices.
 unsigned char LineEditorInput::completeWord() {
     const LineInfoW* line = el_wline(editor_);
     const std::wstring_view before(line->buffer,
                                    static_cast<std::size_t>(line->cursor - line->buffer));
-    const std::string prefix = bytesOf(before.substr(before.find_last_of(kSpaces) + 1));
-    std::vector<std::string_view> matches;
-    std::ranges::copy_if(listedCommandWords(), std::back_inserter(matches),
-                         [&](std::string_view word) { return word.starts_with(prefix); });
-    if (matches.empty()) {
-        return CC_ERROR;
-    }
-    std::string insert(agreedStart(matches).substr(prefix.size()));
-    if (matches.size() == 1) {
-        insert += ' ';
-    }
-    if (!insert.empty()) {
-        el_insertstr(editor_, insert.c_str());
-    } else if (currentLine() == lineAtLastTab_) {
-        listChoices(matches);
+    const Completion completion =
+        completeCommandWord(bytesOf(before.substr(before.find_last_of(kSpaces) + 1)));
+    if (!completion.added.empty()) {
+        el_insertstr(editor_, completion.added.c_str());
+    } else if (!completion.choices.empty() && currentLine() == lineAtLastTab_) {
+        listChoices(completion.choices);
         return CC_REDISPLAY;
     }
-    if (matches.size() > 1) {
-        lineAtLastTab_ = currentLine();
-    } else {
+    if (completion.choices.empty()) {
         lineAtLastTab_.reset();
+    } else {
+        lineAtLastTab_ = currentLine();
     }
-    return insert.empty() ? CC_ERROR : CC_REFRESH;  // an error beeps
+    return completion.added.empty() ? CC_ERROR : CC_REFRESH;  // an error beeps
 }
 
 std::wstring LineEditorInput::currentLine() const {

@@ -3,9 +3,11 @@
 #include <climits>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "play/command_loop.hpp"
+#include "play/completion.hpp"
 #include "play/play_game.hpp"
 #include "support/test_game.hpp"
 
@@ -153,6 +155,28 @@ TEST(CommandTable, ListsEveryWordButTheHiddenOne) {
         "stats",    "heal",   "mana", "buy",   "talk"};
     const auto listed = listedCommandWords();
     EXPECT_EQ(std::vector<std::string_view>(listed.begin(), listed.end()), expected);
+}
+
+// Tab's one rule, for the terminal and the page alike: grow to where the words agree, a
+// space once the word is whole, the choices where it can grow no further.
+TEST(CommandTable, TabCompletesAsFarAsTheWordsAgree) {
+    using Choices = std::vector<std::string_view>;
+    const std::tuple<std::string_view, std::string, Choices> cases[] = {
+        {"att", "ack ", {}},
+        {"look", " ", {}},
+        {"m", "a", {"map", "mana"}},
+        {"ma", "", {"map", "mana"}},
+        {"s", "", {"s", "stats"}},
+        {"plu", "", {}},
+        {"Att", "", {}},
+        {"attacks", "", {}},
+    };
+    for (const auto& [start, added, choices] : cases) {
+        const Completion completion = completeCommandWord(start);
+        EXPECT_EQ(completion.added, added) << start;
+        EXPECT_EQ(completion.choices, choices) << start;
+    }
+    EXPECT_EQ(completeCommandWord("").choices.size(), listedCommandWords().size());
 }
 
 TEST(CommandTable, OnlyTheFourMovesForgetAKill) {
