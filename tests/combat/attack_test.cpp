@@ -35,7 +35,7 @@ void expectDrawn(TestGame& game, int count) {
     EXPECT_EQ(game.game().rng.draw(), reference.draw()) << "expected " << count << " draws";
 }
 
-/// One attack on the griffin's blows (3 to 19) from a state set by hand.
+/// One attack on the griffin's blows (3 to 19, or to blowSpread + 2) from a state set by hand.
 struct Exchange {
     const char* what;
     RoomId room = 4;
@@ -58,7 +58,7 @@ int drawsToSkip(const Exchange& e) {
             probe.draw();
         }
         if ((e.roll == 0 || probe.draw() % strike.spread + strike.floor == e.roll) &&
-            (e.raw == 0 || probe.draw() % 17 + 3 == e.raw)) {
+            (e.raw == 0 || probe.draw() % e.blowSpread + 3 == e.raw)) {
             return skip;
         }
     }
@@ -93,6 +93,9 @@ TEST(CombatAttack, OneExchange) {
         {.what = "40, 19", .armor = 40, .raw = 19, .out = strike4 + blowLines(7, 93)},
         {.what = "83+W", .armor = 83, .weaken = 1, .raw = 19, .out = strike4 + blowLines(9, 91)},
         {.what = "90+W", .armor = 90, .weaken = 1, .raw = 19, .out = strike4 + blowLines(10, 90)},
+        // 23*60/100 = 13: the first blow that a cut to 61 percent would make 14 (blows to 23).
+        {.what = "100+W, 23", .weaken = 1, .blowSpread = 21, .raw = 23,
+         .out = strike4 + blowLines(13, 87)},
         {.what = "76, 19", .armor = 76, .raw = 19, .out = strike4 + blowLines(14, 86)},
         {.what = "50, 19", .armor = 50, .raw = 19, .out = strike4 + blowLines(9, 91)},
         {.what = "opponent to exactly 0", .opponent = 4,
