@@ -4,7 +4,8 @@
 #   quellmoor-1.0.0-windows-x86_64/
 #       quellmoor.exe       the game: no installer, no DLL beside it
 #       README.md           CONTRIBUTING.md   LICENSE.txt
-#       docs/playing.md     the player's guide, and the README's two screenshots
+#       docs/               the player's guide, the README's two screenshots and the
+#                           documents it links (packaging, Windows, the browser version)
 #
 # laid out as in the source tree, so the README's links work as they are. The texts keep
 # their line feeds, as the game's own output does.
@@ -18,7 +19,8 @@ install(TARGETS quellmoor RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CONTRIBUTING.md DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/playing.md ${PROJECT_SOURCE_DIR}/docs/web.png
-              ${PROJECT_SOURCE_DIR}/docs/web-phone.png
+              ${PROJECT_SOURCE_DIR}/docs/web-phone.png ${PROJECT_SOURCE_DIR}/docs/packaging.md
+              ${PROJECT_SOURCE_DIR}/docs/web.md ${PROJECT_SOURCE_DIR}/docs/windows.md
         DESTINATION docs)
 
 set(CPACK_GENERATOR ZIP)

@@ -63,9 +63,12 @@ expected="./games/quellmoor
 ./share/doc/quellmoor/README.md
 ./share/doc/quellmoor/changelog.gz
 ./share/doc/quellmoor/copyright
+./share/doc/quellmoor/packaging.md
 ./share/doc/quellmoor/playing.md
 ./share/doc/quellmoor/web-phone.png
+./share/doc/quellmoor/web.md
 ./share/doc/quellmoor/web.png
+./share/doc/quellmoor/windows.md
 ./share/man/man6/quellmoor.6.gz"
 actual=$(files_under "$scratch/prefix")
 [ "$actual" = "$expected" ] || fail "cmake --install put other files:
@@ -112,8 +115,8 @@ check_zip() {
     local folder
     folder=$(basename "$1" .zip)
     actual=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$1")
-    [ "$actual" = "$(printf '%s\n' CONTRIBUTING.md LICENSE.txt README.md docs/ docs/playing.md \
-        docs/web-phone.png docs/web.png quellmoor.exe | sed "s|^|$folder/|")" ] ||
+    [ "$actual" = "$(printf '%s\n' CONTRIBUTING.md LICENSE.txt README.md docs/ docs/packaging.md \
+        docs/playing.md docs/web-phone.png docs/web.md docs/web.png docs/windows.md quellmoor.exe | sed "s|^|$folder/|")" ] ||
         fail "the zip holds other files:
 $actual"
     python3 -c 'import sys, zipfile; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))' \
