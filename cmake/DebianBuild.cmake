@@ -15,14 +15,15 @@ endif()
 # Debian's hardening, as dpkg-buildflags gives it with every feature on: fortified C library
 # calls, the stack protector, relocations read-only once made and all made at the start
 # (relro and bindnow). Optimised builds only, since fortifying needs the optimiser; never the
-# sanitizer, coverage or fuzzing builds, which instrument the code their own way. The build
-# keeps its own optimisation, debugging information and path mapping. AUTO hardens where
-# dpkg-buildflags is found (Debian: dpkg-dev); ON insists, as CI does; OFF leaves it out.
+# sanitizer, coverage or fuzzing builds, which instrument the code their own way, nor macOS,
+# whose linker takes none of these flags. The build keeps its own optimisation, debugging
+# information and path mapping. AUTO hardens where dpkg-buildflags is found (Debian:
+# dpkg-dev); ON insists, as CI does; OFF leaves it out.
 set(QUELLMOOR_HARDENING AUTO CACHE STRING
     "Debian's hardening flags (dpkg-buildflags) in optimised builds: AUTO, ON or OFF")
 set_property(CACHE QUELLMOOR_HARDENING PROPERTY STRINGS AUTO ON OFF)
 if(QUELLMOOR_HARDENING STREQUAL "OFF" OR QUELLMOOR_SANITIZE OR QUELLMOOR_COVERAGE OR QUELLMOOR_FUZZ
-   OR NOT CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$")
+   OR APPLE OR NOT CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$")
     return()
 endif()
 find_program(QUELLMOOR_DPKG_BUILDFLAGS dpkg-buildflags)
