@@ -48,15 +48,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# A cross build (the "arm64" preset) packages for the machine it built for, named as Debian
-# names it (arm64 for aarch64-linux-gnu); cmake/PackageTime.cmake hands the name on to
-# dpkg-shlibdeps, which then reads that machine's libraries.
+# A cross build (the "arm64" preset) packages for the machine it built for, as Debian names
+# it (cmake/DebianBuild.cmake); cmake/PackageTime.cmake hands the name on to dpkg-shlibdeps,
+# which then reads that machine's libraries.
 if(CMAKE_CROSSCOMPILING)
-    execute_process(COMMAND dpkg-architecture -t ${CMAKE_LIBRARY_ARCHITECTURE} -q DEB_HOST_ARCH
-                    OUTPUT_VARIABLE deb_host_arch OUTPUT_STRIP_TRAILING_WHITESPACE
-                    ERROR_QUIET COMMAND_ERROR_IS_FATAL ANY)
-    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${deb_host_arch})
-    set(CPACK_QUELLMOOR_DEB_HOST_ARCH ${deb_host_arch})
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${quellmoor_deb_host_arch})
+    set(CPACK_QUELLMOOR_DEB_HOST_ARCH ${quellmoor_deb_host_arch})
 endif()
 # Reproducible: the package's timestamps are the commit's, or the changelog's in a source
 # tarball (cmake/PackageTime.cmake).

@@ -1,7 +1,7 @@
 # What the Windows build installs, and the zip CPack makes of it (`cpack --preset windows`,
 # or the "windows" workflow): one folder to unpack anywhere and run quellmoor.exe from,
 #
-#   quellmoor-1.0.0-windows-x86_64/
+#   quellmoor-VERSION-windows-x86_64/
 #       quellmoor.exe       the game: no installer, no DLL beside it
 #       README.md           CONTRIBUTING.md   LICENSE.txt
 #       docs/               the player's guide, the README's two screenshots and the

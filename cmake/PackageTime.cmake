@@ -4,52 +4,11 @@
 #
 # Every timestamp in the package is SOURCE_DATE_EPOCH, as on Debian's builders. A caller's
 # setting wins; otherwise it is the time of the commit being packaged when the source
-# folder is itself the top of a git repository (a clone, or a worktree), and else the date
-# of the newest entry of docs/changelog, as Debian's tools take it (dpkg-parsechangelog's
-# Date): a source tarball carries no history, and one unpacked inside some other
-# repository must not take that repository's dates. The clock is never used; nor can the
-# compiler stamp it, since __DATE__ and __TIME__ are refused (CMakeLists.txt).
-
-# The seconds since 1970 of an RFC 2822 date, as a changelog's trailer line writes it:
-# "Mon, 07 Dec 2026 12:00:00 +0000".
-function(rfc2822_to_epoch date out)
-    string(REGEX REPLACE "^[A-Z][a-z][a-z], " "" date "${date}")  # the day of the week
-    if(NOT date MATCHES "^([0-9]?[0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ([0-9][0-9]):([0-9][0-9]):([0-9][0-9]) ([+-])([0-9][0-9])([0-9][0-9])$")
-        message(FATAL_ERROR "docs/changelog: not a date as Debian writes it: '${date}'")
-    endif()
-    set(day ${CMAKE_MATCH_1})
-    set(year ${CMAKE_MATCH_3})
-    math(EXPR time_of_day "${CMAKE_MATCH_4} * 3600 + ${CMAKE_MATCH_5} * 60 + ${CMAKE_MATCH_6}")
-    math(EXPR offset "${CMAKE_MATCH_7}(${CMAKE_MATCH_8} * 3600 + ${CMAKE_MATCH_9} * 60)")
-    set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
-    list(FIND months ${CMAKE_MATCH_2} month)
-    if(month LESS 0)
-        message(FATAL_ERROR "docs/changelog: no such month in '${date}'")
-    endif()
-    # Days since 1970-01-01 in the Gregorian calendar, counting years from 1 March so that
-    # the leap day ends a year.
-    if(month LESS 2)
-        math(EXPR year "${year} - 1")
-    endif()
-    math(EXPR day_of_year "(153 * ((${month} + 10) % 12) + 2) / 5 + ${day} - 1")
-    math(EXPR days "${year} * 365 + ${year} / 4 - ${year} / 100 + ${year} / 400 + ${day_of_year} - 719468")
-    # The local time there, less the zone's offset from UTC.
-    math(EXPR seconds "${days} * 86400 + ${time_of_day} - (${offset})")
-    set(${out} ${seconds} PARENT_SCOPE)
-endfunction()
-
-# The time of the newest changelog entry: its trailer line, " -- NAME <EMAIL>  DATE", is
-# the first such line of the file, since entries are written newest first.
-function(changelog_time source out)
-    file(STRINGS ${source}/docs/changelog trailers REGEX "^ -- .*>  ")
-    if(NOT trailers)
-        message(FATAL_ERROR "docs/changelog has no entry with a date")
-    endif()
-    list(GET trailers 0 newest)
-    string(REGEX REPLACE "^ -- .*>  " "" date "${newest}")
-    rfc2822_to_epoch("${date}" seconds)
-    set(${out} ${seconds} PARENT_SCOPE)
-endfunction()
+# folder is itself the top of a git repository (a clone, or a worktree), and else the time
+# of the newest entry of docs/changelog, as Debian's own dpkg-parsechangelog reads it: a
+# source tarball carries no history, and one unpacked inside some other repository must not
+# take that repository's dates. The clock is never used; nor can the compiler stamp it,
+# since __DATE__ and __TIME__ are refused (CMakeLists.txt).
 
 # The commit time, when SOURCE is the top of its own git repository; else empty.
 function(commit_time source out)
@@ -76,7 +35,16 @@ endfunction()
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
     commit_time(${CPACK_QUELLMOOR_SOURCE_DIR} time)
     if(time STREQUAL "")
-        changelog_time(${CPACK_QUELLMOOR_SOURCE_DIR} time)
+        find_program(QUELLMOOR_PARSECHANGELOG dpkg-parsechangelog)
+        if(NOT QUELLMOOR_PARSECHANGELOG)
+            message(FATAL_ERROR "A package made outside a git clone takes its time from "
+                                "docs/changelog, read by dpkg-parsechangelog: on Debian, "
+                                "apt-get install dpkg-dev")
+        endif()
+        execute_process(COMMAND ${QUELLMOOR_PARSECHANGELOG} -l docs/changelog -S Timestamp
+                        WORKING_DIRECTORY ${CPACK_QUELLMOOR_SOURCE_DIR}
+                        OUTPUT_VARIABLE time OUTPUT_STRIP_TRAILING_WHITESPACE
+                        COMMAND_ERROR_IS_FATAL ANY)
     endif()
     set(ENV{SOURCE_DATE_EPOCH} ${time})
 endif()

@@ -1,33 +1,104 @@
 #!/usr/bin/env bash
 # The source folders are floors that run one way: each may include only its own floor and
-# those below it. Fails, naming the file and the include, when a floor reaches upward.
-#   ground:   game/
-#   rules:    world/ combat/ goods/   (over the ground)
-#   play:     play/                   (the command loop, over the rules)
-#   adapters: terminal/ windows/ and main.cpp (on top; web/ is its own build above play/)
+# those the table below lets it use. Fails, naming the file and the include, when a floor
+# reaches where it may not, and when a folder of src/ has no line in the table.
+#
+# Every form the compiler takes is read: "..." and <...>, spaces around the #, lines
+# continued with a backslash, comments, and paths through "..". An include the check cannot
+# read (a macro) is refused too. Needs perl.
 set -euo pipefail
-cd "$(dirname "$0")/../src"
+cd "$(dirname "$0")/.."
 
-allowed() {
-    case "$1" in
-    game) echo "game" ;;
-    world | combat | goods) echo "game world combat goods" ;;
-    play) echo "game world combat goods play" ;;
-    *) echo "" ;;  # adapters and the entry may use every floor
+# The floors, from the ground up: game/ (state, generator, console); the rules over it,
+# world/, combat/ and goods/; play/, the command loop over the rules; program/, what the
+# POSIX and Windows programs share, over play/; then the adapters, each blind to the
+# others: posix/ (terminal/ before it), windows/, and the page's code in web/. The files at
+# the top of src/ (the entry) may use every floor.
+#
+# FLOOR     THE FLOORS IT MAY USE BESIDES ITS OWN
+floors='
+game
+world      game combat goods
+combat     game world goods
+goods      game world combat
+play       game world combat goods
+program    game world combat goods play
+terminal   game world combat goods play program entry
+posix      game world combat goods play program entry
+windows    game world combat goods play program entry
+entry      game world combat goods play program terminal posix windows
+web        game world combat goods play program
+'
+
+# The floors FLOOR may use, its own included; nothing when the table has no such floor.
+permitted() {
+    awk -v floor="$1" '$1 == floor { print; found = 1 } END { exit !found }' <<<"$floors"
+}
+
+# The floor of PATH (from the top of the repository): its folder under src/, "entry" for
+# a file at the top of src/, "web" for the page's code; nothing for a system header.
+floor_of() {
+    case $1 in
+    src/*/*) rest=${1#src/} && echo "${rest%%/*}" ;;
+    src/*) echo entry ;;
+    web/*) echo web ;;
     esac
 }
 
+# Each include of FILE as "KIND PATH" (KIND is the opening quote or bracket), as the
+# compiler reads it: continued lines joined, comments gone, string literals kept whole.
+includes() {
+    perl -0777 -ne '
+        s/\\\n//g;
+        s{((?<![\w])(?:u8|u|U|L)?R"([^()\\\s]{0,16})\(.*?\)\2")|("(?:\\.|[^"\\\n])*")|
+          (\x27(?:\\.|[^\x27\\\n])*\x27)|(/\*.*?\*/)|(//[^\n]*)}
+         {defined $5 ? " " . ($5 =~ tr/\n//dcr) : defined $6 ? "" : $&}gsex;
+        for (split /\n/) {
+            next unless /^\s*#\s*(?:include|include_next|import)\b\s*(.*?)\s*$/;
+            my $what = $1;
+            if ($what =~ /^([<"])([^>"]*)[>"]/) { print "$1 $2\n" }
+            else { print "? $what\n" }
+        }' "$1"
+}
+
+# Where the compiler finds PATH included by FILE: beside FILE first for "...", then in
+# src/ (every target's include folder). Nothing for a header of the system.
+resolve() {
+    local file=$1 kind=$2 path=$3 found=
+    if [ "$kind" = '"' ] && [ -e "${file%/*}/$path" ]; then
+        found=${file%/*}/$path
+    elif [ -e "src/${path%%/*}" ]; then
+        found=src/$path
+    fi
+    case $found in
+    */./* | */../*) found=$(realpath -m --relative-to=. "$found") ;;
+    esac
+    if [[ $found == src/* || $found == web/* ]]; then echo "$found"; fi
+}
+
 status=0
+refuse() { echo "$1" >&2 && status=1; }
+label() { if [ "$1" = entry ]; then echo "the files at the top of src/"; else echo "$1/"; fi; }
+
+for folder in src/*/; do
+    folder=${folder#src/}
+    permitted "${folder%/}" >/dev/null ||
+        refuse "src/$folder has no floor in scripts/check-floors.sh: say what it may use"
+done
+
 while IFS= read -r file; do
-    floor=${file%%/*}
-    permitted=$(allowed "$floor")
-    [ -n "$permitted" ] || continue
-    while IFS= read -r included; do
-        target=${included%%/*}
-        if [[ " $permitted " != *" $target "* ]]; then
-            echo "src/$file includes \"$included\": $floor/ may not use $target/" >&2
-            status=1
+    floor=$(floor_of "$file")
+    allowed=$(permitted "$floor") || continue
+    while read -r kind path; do
+        if [ "$kind" = '?' ]; then
+            refuse "$file includes $path, which this check cannot follow: name the header"
+            continue
         fi
-    done < <(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file")
-done < <(find . -name '*.[ch]pp' | sed 's#^\./##' | sort)
+        target=$(resolve "$file" "$kind" "$path")
+        [ -n "$target" ] || continue
+        used=$(floor_of "$target")
+        [[ " $allowed " == *" $used "* ]] ||
+            refuse "$file includes $path: $(label "$floor") may not use $(label "$used")"
+    done < <(includes "$file")
+done < <(find src web -type f \( -name '*.[ch]pp' -o -name '*.h' -o -name '*.cc' -o -name '*.inc' \) | sort)
 exit $status

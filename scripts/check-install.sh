@@ -10,10 +10,10 @@
 # Usage: scripts/check-install.sh [PACKAGE...]
 # Each PACKAGE named, a package of this commit built for another machine by the preset of
 # its folder, is built twice from the tarball too and compared; a Debian package for
-# another machine (build/arm64/quellmoor_1.0.0_arm64.deb) gets the same checks of its
+# another machine (build/arm64/quellmoor_VERSION_arm64.deb) gets the same checks of its
 # metadata, its files and lintian's, and the Windows zip
-# (build/windows/quellmoor-1.0.0-windows-x86_64.zip) a check of its files; each must carry
-# the commit's time.
+# (build/windows/quellmoor-VERSION-windows-x86_64.zip) a check of its files; each must carry
+# the commit's time. VERSION is project()'s in CMakeLists.txt (scripts/version.sh).
 #
 # Needs: cmake, ninja, g++, git, gzip, groff, mandoc (optional), Debian's dpkg-dev, file,
 # lintian and faketime.
@@ -26,8 +26,15 @@ fail() { echo "check-install: $*" >&2; exit 1; }
 # it is built under umask 022, as Debian's builders work (cmake/PackageTime.cmake).
 unset SOURCE_DATE_EPOCH
 umask 022
-deb_name=quellmoor_1.0.0_$(dpkg --print-architecture).deb
+version=$(scripts/version.sh)
+deb_name=quellmoor_${version}_$(dpkg --print-architecture).deb
 other_packages=("$@")
+
+echo "-- version $version, as the changelog and the man page name it"
+[ "$(dpkg-parsechangelog -l docs/changelog -S Version)" = "$version" ] ||
+    fail "the newest entry of docs/changelog is for $(dpkg-parsechangelog -l docs/changelog -S Version), not $version"
+grep -q "^\.TH .* \"Quellmoor $version\" " docs/quellmoor.6 ||
+    fail "the man page's .TH line does not name Quellmoor $version: $(grep '^\.TH' docs/quellmoor.6)"
 
 echo "-- man page"
 groff -ww -z -man docs/quellmoor.6 2>&1 | (! grep .) || fail "groff warns about the man page"
@@ -83,7 +90,7 @@ check_package() {
     arch=${arch##*_}
     field() { dpkg-deb -f "$deb" "$1"; }
     [ "$(field Package)" = quellmoor ] || fail "package name is $(field Package)"
-    [ "$(field Version)" = 1.0.0 ] || fail "version is $(field Version)"
+    [ "$(field Version)" = "$version" ] || fail "version is $(field Version)"
     [ "$(field Architecture)" = "$arch" ] || fail "$deb is for $(field Architecture)"
     [ "$(field Section)" = games ] || fail "section is $(field Section)"
     [ -n "$(field Maintainer)" ] || fail "no maintainer"
@@ -103,10 +110,19 @@ $actual"
     check_documents "$root" /usr
     dpkg-deb -c "$deb"
 
+    # Judged by what lintian says as well as by its status (2 for an error or a warning, 1
+    # when it could not check): nothing said passes; an error, a warning, or a hardening
+    # tag of any kind (cmake/DebianFlags.cmake) fails.
     echo "-- lintian"
-    lintian --display-info "$deb" 2>&1 | grep -v '^running with root privileges' |
-        tee "$scratch/lintian.txt"
-    ! grep -Eq '^[EW]: ' "$scratch/lintian.txt" || fail "lintian reports errors or warnings"
+    local status=0
+    lintian --display-info --fail-on error,warning "$deb" >"$scratch/lintian.txt" 2>&1 ||
+        status=$?
+    grep -v '^running with root privileges' "$scratch/lintian.txt" || true
+    [ "$status" -ne 1 ] || fail "lintian could not check $deb"
+    if [ "$status" -ne 0 ] || grep -Eq '^[EW]: ' "$scratch/lintian.txt"; then
+        fail "lintian reports errors or warnings"
+    fi
+    ! grep -q ' hardening-' "$scratch/lintian.txt" || fail "lintian finds the program unhardened"
 }
 
 # The Windows zip holds the program for Windows and the documents it names, under one

@@ -4,16 +4,7 @@ if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
     message(FATAL_ERROR "The Windows tests run under wine: on Debian, apt-get install wine wine64")
 endif()
 
-# GoogleTest for Windows. Debian's libgtest-dev is built for this machine only; its sources
-# (package googletest, in /usr/src/googletest) are built here with the game's compiler.
-set(QUELLMOOR_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources")
-if(NOT EXISTS ${QUELLMOOR_GOOGLETEST_SOURCE}/CMakeLists.txt)
-    message(FATAL_ERROR "The Windows tests build GoogleTest from its sources: on Debian, "
-                        "apt-get install googletest")
-endif()
-set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(${QUELLMOOR_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+# GoogleTest for Windows is built from its sources (cmake/GoogleTestFromSource.cmake).
 
 # Wine's Windows for these tests, in the build folder: made once, before GoogleTest first
 # runs the unit test program to list its tests, so that no two tests race to make it.
