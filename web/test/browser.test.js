@@ -65,6 +65,21 @@ async function heard(on) {
   });
 }
 
+/**
+ * `text` as the page's screen keeps it, for scrolling back: the runs of blank lines before the
+ * last one that clears the screen (10 blank lines or more) shortened to their first line.
+ */
+function scrolledBack(text) {
+  const lines = text.split('\n');
+  const blank = (i) => i >= 0 && i < lines.length - 1 && lines[i] === '';
+  let clearing = -1;  // where the last clearing run starts
+  for (let i = 0, run = 0; i < lines.length; i++) {
+    run = blank(i) ? run + 1 : 0;
+    if (run === 10) clearing = i - 9;
+  }
+  return lines.filter((line, i) => i >= clearing || !(blank(i) && blank(i - 1))).join('\n');
+}
+
 /** Lines without trailing blanks, and no empty lines at the end. */
 function normalise(text) {
   return text.split('\n').map((line) => line.trimEnd()).join('\n').replace(/\n+$/, '');
@@ -98,9 +113,9 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     if (server) server.close();
   });
 
-  /** Waits until the screen's text is `expected`, then fails with the difference. */
+  /** Waits until the screen's text is `expected`, as the screen keeps it, then fails with the difference. */
   async function expectText(expected, what, on = page) {
-    const want = normalise(expected);
+    const want = normalise(scrolledBack(expected));
     try {
       await on.waitForFunction((want) => {
         const text = window.quellmoor.text().split('\n').map((line) => line.trimEnd());
@@ -149,8 +164,12 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await page.keyboard.press('Enter');
   }
 
-  /** Loads the page (or reloads it); resolves to the milliseconds until the banner shows. */
+  /**
+   * Loads the page (or reloads it) on a new game, the kept one forgotten; resolves to the
+   * milliseconds until the banner shows.
+   */
   async function load(how, on = page) {
+    await on.evaluate(() => localStorage.clear()).catch(() => {});  // none kept before a first load
     const start = Date.now();
     await how();
     await on.waitForFunction(() => window.quellmoor && window.quellmoor.text().includes('Welcome Quellmoor v1.0'),
@@ -208,13 +227,22 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
   test('a game played to quit offers a new one, which starts afresh; the screen keeps 1,000 lines', async () => {
     await load(() => page.reload());
     await page.click('#screen');
-    // Long enough to fill the screen's 1,000 lines: each answer is at least 25 blank lines.
-    const typed = ['w', 'attack', 'stats', ...new Array(40).fill('look'), 'quit', 'quit'];
+    // Long enough to fill the screen's 1,000 lines once older answers lose their clearing
+    // blank lines: the stats are then 10 lines.
+    const typed = ['w', 'attack', ...new Array(120).fill('stats'), 'quit', 'quit'];
     const expected = await consoleScreen(typed) + '\n\n' + kEndOffer;
-    for (const word of typed) await typeLine([word]);
-    // As a terminal's scrollback: the last lines; the transcript below keeps them all.
-    assert.ok(expected.split('\n').length > 1000);
-    await expectText(expected.split('\n').slice(-1000).join('\n'), 'the screen at the end of the game');
+    for (const word of typed) {
+      await page.fill('#command', word);
+      await page.keyboard.press('Enter');
+    }
+    // As a terminal's scrollback: the last lines, the blank runs of older answers shortened
+    // (the lines that went were counted before they were), and the transcript keeps them all.
+    const kept = normalise(scrolledBack(expected)).split('\n');
+    assert.ok(kept.length > 1000);
+    await page.waitForFunction((end) => window.quellmoor.text().trimEnd().endsWith(end), kept.at(-1));
+    const shown = normalise(await page.evaluate(() => window.quellmoor.text())).split('\n');
+    assert.ok(shown.length > 960 && shown.length <= 1000, `${shown.length} lines on the screen`);
+    assert.deepEqual(shown, kept.slice(-shown.length), 'the screen at the end of the game');
     assert.equal(await page.evaluate(() => window.quellmoor.playing), false);
     await page.screenshot({path: path.join(artefacts, 'web-game-over.png')});
     const [saved] = await Promise.all([page.waitForEvent('download'), page.click('#save')]);
@@ -410,7 +438,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     }
   });
 
-  test('a new build replaces the kept one, says so, and leaves other caches alone; a file is fetched once',
+  test('a new build waits for the player, keeps the game and leaves other caches alone; a file is fetched once',
        async () => {
     // A copy of the site, served on its own, then changed as a new build changes it.
     const copy = fs.mkdtempSync(path.join(artefacts, 'site-'));
@@ -432,6 +460,9 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       // game made under the name it used then is the game's to throw away.
       await visitor.evaluate(() => Promise.all(['another app', 'quellmoor-0123456789abcdef'].map(
           (name) => caches.open(name).then((cache) => cache.put('kept', new Response('!'))))));
+      await visitor.focus('#command');
+      await visitor.keyboard.type('stats');
+      await visitor.keyboard.press('Enter');
       const index = path.join(copy, 'index.html');
       fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('<title>Quellmoor</title>',
                                                                       '<title>Quellmoor, rebuilt</title>'));
@@ -439,22 +470,25 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       // Even with the browser's own cache emptied, only what changed is fetched again.
       await (await context.newCDPSession(visitor)).send('Network.clearBrowserCache');
       fetched = [];
-      // The page loads as it was kept, and fetches the new worker, which takes the new files
-      // and says so on the page.
-      await load(() => visitor.reload(), visitor);
-      // The page says so as the new worker takes it over; the worker is activated once it
-      // has thrown caches away, so what is left then is all it will leave.
+      // The page loads as it was kept, all of one build, and fetches the new worker, which
+      // keeps the new files and waits; the page says so.
+      await visitor.reload();
       await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('new version'));
+      assert.equal(await visitor.title(), 'Quellmoor');
+      // Only the page changed: the other files are the worker's kept copies.
+      assert.deepEqual(fetched.filter((target) => target !== '/sw.js'), ['/'], 'fetched for the new build');
+      // Loaded at the player's word, the new version goes on with the game.
+      await visitor.click('#notice >> text="Load it now"');
+      await visitor.waitForFunction(() => document.title === 'Quellmoor, rebuilt' && window.quellmoor?.stage === 'waiting');
+      await expectText(await consoleScreen(['stats']), 'the game in the new version', visitor);
+      // The worker is activated once it has thrown caches away, so what is left then is all
+      // it will leave.
       await visitor.waitForFunction(() => navigator.serviceWorker.controller.state === 'activated');
       const names = await visitor.evaluate(() => caches.keys());
       assert.ok(names.some((name) => name.startsWith('quellmoor ')), `no new cache: ${names}`);
       assert.ok(!names.includes(kept[0]), `the cache it replaces is kept: ${names}`);
       assert.ok(names.includes('another app'), `the other app's cache is gone: ${names}`);
       assert.ok(!names.includes('quellmoor-0123456789abcdef'), `an older worker's cache is kept: ${names}`);
-      // Only the page changed: the other files are the worker's kept copies.
-      assert.deepEqual(fetched.filter((target) => target !== '/sw.js'), ['/'], 'fetched for the new build');
-      await load(() => visitor.reload(), visitor);
-      assert.equal(await visitor.title(), 'Quellmoor, rebuilt');
     } finally {
       await context.close();
       copyServer.close();

@@ -1,0 +1,91 @@
+// The game on the page as keeping and sharing see it: where it stands, the lines it has read
+// and a fingerprint of its text. The same lines always play out the same way, so they are all
+// a game needs to be found again; the length and hash of its text tell whether a replay of
+// them gave the very same game.
+
+/** Where the game on the page stands. */
+export const Stage = Object.freeze({
+  loading: 'loading',         // the game's code is on its way
+  failed: 'failed',           // it could not be loaded: Enter or Try again loads it again
+  replaying: 'replaying',     // a kept or shared game is being played back into a fresh one
+  busy: 'busy',               // the game has just started, or has a line to answer
+  waiting: 'waiting',         // it waits for the player's next line
+  lastPrompt: 'last prompt',  // it is over, and waits for its last word
+  ending: 'ending',           // it is being ended, and another starts once it is
+  over: 'over',               // no game runs: Enter or New game starts one
+});
+
+const kRunning = new Set([Stage.replaying, Stage.busy, Stage.waiting, Stage.lastPrompt, Stage.ending]);
+
+/** Two 32-bit multiplicative hashes of a text's UTF-16 code units, taken as it grows. */
+class TextHash {
+  #a = 0x811c9dc5;
+  #b = 0x2545f491;
+
+  add(text) {
+    let a = this.#a;
+    let b = this.#b;
+    for (let i = 0; i < text.length; i++) {
+      const unit = text.charCodeAt(i);
+      a = Math.imul(a ^ unit, 0x01000193);
+      b = Math.imul(b ^ unit, 0x5bd1e995);
+    }
+    this.#a = a;
+    this.#b = b;
+  }
+
+  /** 16 hexadecimal digits. */
+  get hex() {
+    const digits = (word) => (word >>> 0).toString(16).padStart(8, '0');
+    return digits(this.#a) + digits(this.#b);
+  }
+}
+
+export class Session {
+  stage = Stage.loading;
+  /** The lines this game has read, as typed, without their line breaks. */
+  lines = [];
+  /** Characters of this game's text: what the game wrote, and each line it read. */
+  length = 0;
+  #hash = new TextHash();
+
+  /** A game is running: the page's lines go to it. */
+  get playing() {
+    return kRunning.has(this.stage);
+  }
+
+  /** The hash of this game's text. */
+  get hash() {
+    return this.#hash.hex;
+  }
+
+  /** The last line the game read held a word (a blank line may be answered with nothing). */
+  get wordRead() {
+    return (this.lines.at(-1) ?? '').trim() !== '';
+  }
+
+  /** A new game, which has read nothing yet. */
+  begin() {
+    this.stage = Stage.busy;
+    this.lines = [];
+    this.length = 0;
+    this.#hash = new TextHash();
+  }
+
+  /** Notes `text`, written by the game or read by it, as part of this game's text. */
+  add(text) {
+    this.length += text.length;
+    this.#hash.add(text);
+  }
+
+  /** Notes that the game reads `line`, shown after what it wrote. */
+  read(line) {
+    this.lines.push(line);
+    this.add(line + '\n');
+  }
+
+  /** The game as kept or shared: its lines, and what they must give. */
+  get record() {
+    return {lines: this.lines, length: this.length, hash: this.hash};
+  }
+}
