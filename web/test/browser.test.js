@@ -337,6 +337,8 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await assertAccessible(page);
     await page.click('#choices >> text="6. Leave shop"');
     await expectText(await consoleScreen(['n', 'e', 'buy', '6']), 'the screen after leaving the shop');
+    // The game says nothing as the shop is left; the page does.
+    assert.deepEqual(await heard(page), ['[Menu closed. The game printed nothing.]']);
     assert.equal(await page.evaluate(() => document.activeElement.id), 'command');
     assert.equal(await page.isVisible('#words'), true);
     assert.equal(await page.getAttribute('#command', 'inputmode'), null);
@@ -388,10 +390,15 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     assert.deepEqual(await phone.$$eval('#choices button', (buttons) => buttons.map((button) => button.textContent)),
                      ['1. Great Britton', '2. The Labyrinth', '3. Do not teleport']);
     await phone.screenshot({path: path.join(artefacts, 'web-phone-teleport.png')});
+    // With the keyboard down, the tapped choice goes with its menu: the focus goes to the
+    // first of the buttons that take its place.
+    await phone.evaluate(() => document.activeElement.blur());
     await phone.tap('#choices >> text="3. Do not teleport"');
     await expectText(await consoleScreen(['n', 'e', 'buy', '6', 'w', 's', 'teleport', '3']),
                      'the screen after the teleporter menu', phone);
+    assert.equal(await phone.evaluate(() => document.activeElement.dataset.word), 'n');
     // The end of the game, with the keyboard down: a button starts another.
+    await phone.tap('#command');
     await phone.keyboard.type('quit');
     await phone.keyboard.press('Enter');
     await phone.waitForFunction(() => window.quellmoor.text().endsWith('Type quit to exit\n'));
@@ -416,9 +423,10 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await phone.context().close();
   });
 
-  test('a failed load says what failed and offers to try again; a word typed meanwhile is then played',
+  test('a failed load says what failed and offers to try again; a word typed meanwhile shows, then is played',
        async () => {
-    const context = await browser.newContext();
+    // No worker: every file is fetched as the test routes it.
+    const context = await browser.newContext({serviceWorkers: 'block'});
     try {
       const visitor = await context.newPage();
       await visitor.route('**/quellmoor.wasm', (route) => route.fulfill({status: 404, body: 'Not found\n'}));
@@ -429,10 +437,144 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       assert.deepEqual(await heard(visitor), [failure]);
       assert.equal(await visitor.textContent('#again'), 'Try again');
       await visitor.unroute('**/quellmoor.wasm');
+      // The word shows at once, while the game loads, and is played once it has.
+      let arrive;
+      const arrived = new Promise((resolve) => arrive = resolve);
+      await visitor.route('**/quellmoor.wasm', async (route) => {
+        await arrived;
+        await route.continue();
+      });
       await visitor.focus('#command');
       await visitor.keyboard.type('stats');
       await visitor.keyboard.press('Enter');
+      assert.equal(await visitor.textContent('#pending'), 'stats\n');
+      arrive();
       await expectText(await consoleScreen(['stats']), 'the screen once the game loaded', visitor);
+      assert.equal(await visitor.textContent('#pending'), '');
+
+      // A wasm of another build than quellmoor.js (here its banner changed) is found out.
+      const wasm = fs.readFileSync(path.join(site, 'quellmoor.wasm'));
+      const other = Buffer.from(wasm.toString('latin1').replace('Welcome', 'Welcxme'), 'latin1');
+      const mixed = await context.newPage();
+      await mixed.route('**/quellmoor.wasm', (route) => route.fulfill({body: other, contentType: 'application/wasm'}));
+      await mixed.goto(url);
+      await mixed.waitForFunction(() => window.quellmoor.stage === 'failed');
+      assert.match((await heard(mixed)).join('\n'), /from two versions of the game/);
+    } finally {
+      await context.close();
+    }
+  });
+
+  /** Types each of `words` and Enter on `on`. */
+  async function typeWords(on, words) {
+    await on.focus('#command');
+    for (const word of words) {
+      await on.keyboard.type(word);
+      await on.keyboard.press('Enter');
+    }
+  }
+
+  test('the game is kept: resumed whole after a reload and on a new page, not once over; a tab plays its own',
+       async () => {
+    const context = await browser.newContext();
+    try {
+      let visitor = await context.newPage();
+      await load(() => visitor.goto(url), visitor);
+      // Left with a shop's menu open, after a word the game answered with nothing.
+      const typed = ['n', 'e', 'buy', '6', 'stats', 'buy'];
+      await typeWords(visitor, typed);
+      const expected = await consoleScreen(typed);
+      await expectText(expected, 'the game before the reload', visitor);
+      await visitor.reload();
+      await expectText(expected, 'the game after a reload', visitor);
+      assert.match(await visitor.textContent('#notice'), /resumed/);
+      assert.equal(await visitor.isVisible('#choices >> text="6. Leave shop"'), true);
+      // A second tab, while the first is open, plays a game of its own.
+      const other = await context.newPage();
+      await other.goto(url);
+      await expectText(await consoleScreen([]), 'a second tab', other);
+      // The tab closed (or discarded), a new page of the site finds the game.
+      await other.close();
+      await visitor.close();
+      visitor = await context.newPage();
+      await visitor.goto(url);
+      await expectText(expected, 'the game on a new page', visitor);
+      const [saved] = await Promise.all([visitor.waitForEvent('download'), visitor.click('#save')]);
+      assert.equal(fs.readFileSync(await saved.path(), 'latin1'), expected, 'the transcript of the resumed game');
+      // Played on and ended, it is not resumed.
+      await typeWords(visitor, ['6', 'quit']);
+      await visitor.waitForFunction(() => window.quellmoor.stage === 'last prompt');
+      await visitor.reload();
+      await expectText(await consoleScreen([]), 'after the end of the game', visitor);
+    } finally {
+      await context.close();
+    }
+  });
+
+  test('a spoilt kept game gives a new one, saying so; where storage is refused, the game plays on', async () => {
+    const context = await browser.newContext();
+    try {
+      const visitor = await context.newPage();
+      await load(() => visitor.goto(url), visitor);
+      // One word changed: the replay does not give the game that was kept.
+      const spoilers = [(record) => JSON.stringify({...record, lines: ['stats', 's']}), () => '{"lines": ["st'];
+      for (const spoil of spoilers) {
+        await typeWords(visitor, ['stats', 'n']);
+        await visitor.waitForFunction(() => localStorage.getItem(window.quellmoor.keptAs)?.includes('"n"'));
+        await visitor.evaluate((spoilt) => localStorage.setItem(window.quellmoor.keptAs, spoilt),
+                               spoil(JSON.parse(await visitor.evaluate(() => localStorage.getItem(window.quellmoor.keptAs)))));
+        await visitor.reload();
+        await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('new game'));
+        await expectText(await consoleScreen([]), 'a new game in place of the spoilt one', visitor);
+      }
+    } finally {
+      await context.close();
+    }
+    const refusing = await browser.newContext();
+    try {
+      const visitor = await refusing.newPage();
+      await visitor.addInitScript(() => Object.defineProperty(window, 'localStorage', {
+        get() {
+          throw new DOMException('The user denied storage', 'SecurityError');
+        },
+      }));
+      await visitor.goto(url);
+      await typeWords(visitor, ['stats', 'n']);
+      await expectText(await consoleScreen(['stats', 'n']), 'the game without storage', visitor);
+      assert.match(await visitor.textContent('#notice'), /does not let the page keep your game/);
+    } finally {
+      await refusing.close();
+    }
+  });
+
+  test('a shared link replays the game, to play on from there; a spoilt or too long one is refused', async () => {
+    const context = await browser.newContext();
+    try {
+      const visitor = await context.newPage();
+      await load(() => visitor.goto(url), visitor);
+      const typed = ['n', 'e', 'buy', '6', 'look'];
+      await typeWords(visitor, typed);
+      await expectText(await consoleScreen(typed), 'the game to share', visitor);
+      await visitor.click('#share');
+      const link = await visitor.getAttribute('#notice a', 'href');
+      assert.ok(link.startsWith(url + '#'), link);
+      // Opened by someone else: the game as it was, and theirs to play on.
+      const friend = await browser.newPage();
+      await friend.goto(link);
+      await expectText(await consoleScreen(typed), 'the shared game', friend);
+      await typeWords(friend, ['stats']);
+      await expectText(await consoleScreen([...typed, 'stats']), 'the shared game played on', friend);
+      await friend.close();
+      const spoilt = link.replace(/look$/, 'lok');
+      const tooLong = `${url}#play=${'1'.repeat(70000)}`;
+      for (const [opened, why] of [[spoilt, /could not be replayed/], [tooLong, /too long/]]) {
+        const stranger = await browser.newPage();
+        await stranger.goto(opened);
+        await stranger.waitForFunction(() => window.quellmoor.stage === 'waiting');
+        assert.match(await stranger.textContent('#notice'), why);
+        await expectText(await consoleScreen([]), 'a new game in place of the refused link', stranger);
+        await stranger.close();
+      }
     } finally {
       await context.close();
     }
