@@ -89,3 +89,47 @@ export class Session {
     return {lines: this.lines, length: this.length, hash: this.hash};
   }
 }
+
+/** A kept or shared game played back into a fresh one, a line each time it wants one. */
+export class Replay {
+  /** All the text of the game as it is played back: what it wrote, and the lines it read. */
+  text = '';
+  /** The last answer the buttons follow: to the last word, or the banner. */
+  answer = '';
+  startedAt = performance.now();
+  /** Where the game comes from: 'kept' or 'link'. */
+  how;
+  #record;
+  #input;  // the lines as the game reads them, made into bytes at once
+  #at = 0;
+  #next = 0;
+
+  /** Plays back `record` (Session.record), which comes from `how`. */
+  constructor(record, how) {
+    this.#record = record;
+    this.how = how;
+    this.#input = new TextEncoder().encode(record.lines.map((line) => line + '\n').join(''));
+  }
+
+  /**
+   * The game wrote `written` and wants a line: notes both in `session` and hands `game` the
+   * next line. Returns 'playing', then once every line is played 'same' if the game is the
+   * one kept, else 'other'.
+   */
+  step(session, written, game) {
+    session.add(written);
+    this.text += written;
+    if (written !== '' || session.wordRead) this.answer = written;  // as the page asks of an answer
+    const line = this.#record.lines[this.#next++];
+    if (line === undefined) {
+      const same = session.length === this.#record.length && session.hash === this.#record.hash;
+      return same ? 'same' : 'other';
+    }
+    session.read(line);
+    this.text += line + '\n';
+    const end = this.#input.indexOf(0x0a, this.#at) + 1;  // no byte of UTF-8 but "\n" is 0x0a
+    game.sendInput(this.#input.subarray(this.#at, end));
+    this.#at = end;
+    return 'playing';
+  }
+}

@@ -16,7 +16,7 @@ import {Keeper} from './keep.js';
 import {LineEditor} from './line_editor.js';
 import {loadModule} from './loader.js';
 import {Screen} from './screen.js';
-import {Session, Stage} from './session.js';
+import {Replay, Session, Stage} from './session.js';
 import {installSharing, takeSharedGame} from './share.js';
 import {watchForUpdates} from './updates.js';
 
@@ -286,9 +286,18 @@ screen.addEventListener('click', () => {
 // The on-screen keyboard shrinks the page: keep the typed line in view above it.
 (window.visualViewport || window).addEventListener('resize', scrollToEnd);
 
-/** Says `parts` (text and elements) in the notice above the screen, which is read out. */
-function say(...parts) {
-  notice.replaceChildren(...parts);
+/**
+ * Says `parts` (text and elements) in the notice above the screen, which is read out, in
+ * place of what was said before of `topic`; no parts: nothing more of it.
+ */
+function say(topic, ...parts) {
+  let line = notice.querySelector(`[data-topic="${topic}"]`);
+  if (!line) {
+    line = notice.appendChild(document.createElement('div'));
+    line.dataset.topic = topic;
+  }
+  line.replaceChildren(...parts);
+  if (parts.length === 0) line.remove();
 }
 
 installSharing({
@@ -296,7 +305,7 @@ installSharing({
   shareButton: document.getElementById('share'),
   transcript: () => transcript,
   record: () => session.record,
-  say,
+  say: (...parts) => say('share', ...parts),
 });
 
 /**
@@ -316,7 +325,7 @@ function keepGame() {
   else keeper.save(session.record);
   if (keeper.failed && !toldUnkept) {
     toldUnkept = true;
-    say('This browser does not let the page keep your game: it plays on, but a reload loses it.');
+    say('keeping', 'This browser does not let the page keep your game: it plays on, but a reload loses it.');
   }
 }
 
@@ -326,7 +335,7 @@ function newGameButton() {
   button.type = 'button';
   button.textContent = 'New game';
   button.addEventListener('click', () => {
-    say();
+    say('game');
     anotherGame();
   });
   return button;
@@ -334,20 +343,10 @@ function newGameButton() {
 
 /** The game read the kept or shared line before this: takes what it wrote, hands it the next. */
 function replayNext() {
-  session.add(unshown);
-  replay.text += unshown;
-  if (unshown !== '' || session.wordRead) replay.answer = unshown;  // as followGame is asked
+  const step = replay.step(session, unshown, game);
   unshown = '';
-  const line = replay.record.lines[replay.next++];
-  if (line !== undefined) {
-    session.read(line);
-    replay.text += line + '\n';
-    game.sendInput(line + '\n');
-  } else if (session.length !== replay.record.length || session.hash !== replay.record.hash) {
-    startAnother();  // not the game that was kept: play() says so
-  } else {
-    endReplay();
-  }
+  if (step === 'same') endReplay();
+  else if (step === 'other') startAnother();  // not the game that was kept: play() says so
 }
 
 /** Shows the replayed game as if it had been played here, and goes on with it. */
@@ -363,7 +362,7 @@ function endReplay() {
   session.stage = followGame(last);
   keepGame();
   window.quellmoor.resumedInMs = performance.now() - startedAt;
-  say(how === 'link' ? 'This game was opened from a link: play on from here.' : 'Your game was resumed where you left it.',
+  say('game', how === 'link' ? 'This game was opened from a link: play on from here.' : 'Your game was resumed where you left it.',
       newGameButton());
   playTypedAhead();
 }
@@ -373,7 +372,7 @@ async function play(record = null, how = '') {
   session.begin();
   if (record) {
     session.stage = Stage.replaying;
-    replay = {record, how, next: 0, text: '', answer: '', startedAt: performance.now()};
+    replay = new Replay(record, how);
   }
   editor.clear();
   window.quellmoor.gamesPlayed++;
@@ -392,7 +391,7 @@ async function play(record = null, how = '') {
     // The lines did not give the game they were kept or shared with (spoilt, or another
     // version of the game): it was never shown, and a new one starts.
     unshown = '';
-    say(replay.how === 'link' ? 'This link\'s game could not be replayed: its words are spoilt, or from another version of Quellmoor. A new game starts.'
+    say('game', replay.how === 'link' ? 'This link\'s game could not be replayed: its words are spoilt, or from another version of Quellmoor. A new game starts.'
                               : 'Your kept game could not be resumed: it did not replay as it was played. A new game starts.');
     replay = null;
     newGame();
@@ -461,11 +460,11 @@ function failLoad(what) {
 const takingUp = (async () => {
   const shared = takeSharedGame();
   keeper = await Keeper.open(shared !== null);
-  if (shared?.refused) say(`This link's game could not be opened: ${shared.refused}. A new game starts.`);
+  if (shared?.refused) say('game', `This link's game could not be opened: ${shared.refused}. A new game starts.`);
   if (shared?.record) return [shared.record, 'link'];
   if (keeper.found !== 'spoilt') return keeper.found ? [keeper.found, 'kept'] : [];
   keeper.forget();
-  say('Your kept game could not be read, so a new game starts.');
+  say('game', 'Your kept game could not be read, so a new game starts.');
   return [];
 })();
 
@@ -488,4 +487,4 @@ function retryLoad() {
 
 loadGame();
 field.focus();
-watchForUpdates(say);
+watchForUpdates((...parts) => say('update', ...parts));

@@ -8,9 +8,6 @@
 // requests, a cache that kept one), the game would run wrongly or not at all: the build writes
 // the SHA-256 of its wasm into quellmoor.js, and the page checks the wasm it fetched against it.
 
-// Coming back to the page looks for a new build, at most this often.
-const kLookEveryMs = 10 * 1000;
-
 /** Resolves to false if the wasm in `response` is not the one quellmoor.js was built with. */
 export async function sameBuild(response) {
   const expected = typeof createQuellmoor === 'function' && createQuellmoor.wasmSha256;
@@ -45,12 +42,9 @@ export function watchForUpdates(say) {
       const worker = registration.installing;
       worker.addEventListener('statechange', () => worker.state === 'installed' && offer(registration));
     });
-    let lookedAt = 0;
-    const look = () => {
-      if (Date.now() - lookedAt < kLookEveryMs) return;
-      lookedAt = Date.now();
-      registration.update().catch(() => {});
-    };
+    // The browser looks by itself only on a load, and at most once a day: a tab left open
+    // looks each time the player comes back to it (a small request: the worker's script).
+    const look = () => registration.update().catch(() => {});
     look();
     document.addEventListener('visibilitychange', () => document.visibilityState === 'visible' && look());
   }).catch(() => {});

@@ -612,13 +612,16 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       // Even with the browser's own cache emptied, only what changed is fetched again.
       await (await context.newCDPSession(visitor)).send('Network.clearBrowserCache');
       fetched = [];
-      // The page loads as it was kept, all of one build, and fetches the new worker, which
-      // keeps the new files and waits; the page says so.
+      // The player comes back to the page: it looks for a new worker, which keeps the new
+      // files and waits; the page says so.
+      await visitor.evaluate(() => document.dispatchEvent(new Event('visibilitychange')));
+      await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('new version'));
+      // Only the page changed: the other files are the worker's kept copies.
+      assert.deepEqual(fetched.filter((target) => target !== '/sw.js'), ['/'], 'fetched for the new build');
+      // Reloaded, the page is still all of the build it was, and says the new one is ready.
       await visitor.reload();
       await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('new version'));
       assert.equal(await visitor.title(), 'Quellmoor');
-      // Only the page changed: the other files are the worker's kept copies.
-      assert.deepEqual(fetched.filter((target) => target !== '/sw.js'), ['/'], 'fetched for the new build');
       // Loaded at the player's word, the new version goes on with the game.
       await visitor.click('#notice >> text="Load it now"');
       await visitor.waitForFunction(() => document.title === 'Quellmoor, rebuilt' && window.quellmoor?.stage === 'waiting');
