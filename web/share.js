@@ -4,6 +4,8 @@
 //   PAGE#play=LENGTH.HASH/LINE/LINE/...    (each line %-escaped; a blank line is empty)
 // The transcript is saved as a file, or on a phone handed to the share sheet.
 
+import {say} from './notice.js';
+
 const kLinkStart = '#play=';
 // Longer links are refused, made or opened (about 9,000 words): a link is for passing on,
 // and messages and address bars cut long ones short; a cut link is a spoilt one.
@@ -56,12 +58,9 @@ function download(file) {
   setTimeout(() => URL.revokeObjectURL(link.href), 1000);
 }
 
-/**
- * The buttons that save the transcript (`transcript()`) and share the game (`record()`), saying
- * what they did with `say(...parts)`.
- */
-export function installSharing({saveButton, shareButton, transcript, record, say}) {
-  saveButton.addEventListener('click', () => {
+/** The buttons that save the transcript (`transcript()`) and share the game (`record()`). */
+export function installSharing(transcript, record) {
+  document.getElementById('save').addEventListener('click', () => {
     const file = new File([transcript()], 'quellmoor-transcript.txt', {type: 'text/plain'});
     if (!canShare({files: [file]})) {
       download(file);
@@ -71,10 +70,10 @@ export function installSharing({saveButton, shareButton, transcript, record, say
       if (error.name !== 'AbortError') download(file);
     });
   });
-  shareButton.addEventListener('click', () => {
+  document.getElementById('share').addEventListener('click', () => {
     const link = linkTo(location.href.split('#')[0], record());
     if (link === null) {
-      say('This game is too long to share as a link; Save transcript keeps it as text.');
+      say('share', 'This game is too long to share as a link; Save transcript keeps it as text.');
       return;
     }
     if (canShare({url: link})) {
@@ -84,7 +83,7 @@ export function installSharing({saveButton, shareButton, transcript, record, say
     const anchor = document.createElement('a');
     anchor.href = link;
     anchor.textContent = 'this link';
-    say('Whoever opens ', anchor, ' plays on from here (it holds the words played so far).');
-    navigator.clipboard?.writeText(link).then(() => anchor.after(' It is copied.'), () => {});
+    say('share', 'Whoever opens ', anchor, ' plays on from here (it holds the words played so far).');
+    navigator.clipboard?.writeText(link).then(() => anchor.parentElement?.append(' It is copied.'), () => {});
   });
 }

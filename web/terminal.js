@@ -14,6 +14,7 @@
 import {GameText} from './game_text.js';
 import {Keeper} from './keep.js';
 import {LineEditor} from './line_editor.js';
+import {button, say} from './notice.js';
 import {loadModule} from './loader.js';
 import {Screen} from './screen.js';
 import {Replay, Session, Stage} from './session.js';
@@ -209,6 +210,7 @@ function send(line) {
       return;
   }
   session.stage = Stage.busy;
+  for (const topic of ['game', 'share']) say(topic);  // said of the game before this line
   session.read(line);
   show(line + '\n');
   editor.remember(line);
@@ -286,27 +288,9 @@ screen.addEventListener('click', () => {
 // The on-screen keyboard shrinks the page: keep the typed line in view above it.
 (window.visualViewport || window).addEventListener('resize', scrollToEnd);
 
-/**
- * Says `parts` (text and elements) in the notice above the screen, which is read out, in
- * place of what was said before of `topic`; no parts: nothing more of it.
- */
-function say(topic, ...parts) {
-  let line = notice.querySelector(`[data-topic="${topic}"]`);
-  if (!line) {
-    line = notice.appendChild(document.createElement('div'));
-    line.dataset.topic = topic;
-  }
-  line.replaceChildren(...parts);
-  if (parts.length === 0) line.remove();
-}
-
-installSharing({
-  saveButton: document.getElementById('save'),
-  shareButton: document.getElementById('share'),
-  transcript: () => transcript,
-  record: () => session.record,
-  say: (...parts) => say('share', ...parts),
-});
+// On a phone the screen takes the height the notices leave: its last line stays in view.
+new ResizeObserver(scrollToEnd).observe(notice);
+installSharing(() => transcript, () => session.record);
 
 /**
  * Shows a line of the page's own (not the game's) at the end of the screen, and adds it to
@@ -329,17 +313,6 @@ function keepGame() {
   }
 }
 
-/** A button in the notice that ends this game and starts another. */
-function newGameButton() {
-  const button = document.createElement('button');
-  button.type = 'button';
-  button.textContent = 'New game';
-  button.addEventListener('click', () => {
-    say('game');
-    anotherGame();
-  });
-  return button;
-}
 
 /** The game read the kept or shared line before this: takes what it wrote, hands it the next. */
 function replayNext() {
@@ -363,7 +336,10 @@ function endReplay() {
   keepGame();
   window.quellmoor.resumedInMs = performance.now() - startedAt;
   say('game', how === 'link' ? 'This game was opened from a link: play on from here.' : 'Your game was resumed where you left it.',
-      newGameButton());
+      button('New game', () => {
+        say('game');
+        anotherGame();
+      }));
   playTypedAhead();
 }
 
@@ -487,4 +463,4 @@ function retryLoad() {
 
 loadGame();
 field.focus();
-watchForUpdates((...parts) => say('update', ...parts));
+watchForUpdates();

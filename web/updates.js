@@ -8,6 +8,8 @@
 // requests, a cache that kept one), the game would run wrongly or not at all: the build writes
 // the SHA-256 of its wasm into quellmoor.js, and the page checks the wasm it fetched against it.
 
+import {button, say} from './notice.js';
+
 /** Resolves to false if the wasm in `response` is not the one quellmoor.js was built with. */
 export async function sameBuild(response) {
   const expected = typeof createQuellmoor === 'function' && createQuellmoor.wasmSha256;
@@ -17,8 +19,8 @@ export async function sameBuild(response) {
   return hex === expected;
 }
 
-/** Registers the worker and offers each new build it finds with `say(...parts)`. */
-export function watchForUpdates(say) {
+/** Registers the worker, and offers each new build it finds in a notice. */
+export function watchForUpdates() {
   if (!('serviceWorker' in navigator)) return;
   const workers = navigator.serviceWorker;
   let asked = false;
@@ -27,14 +29,10 @@ export function watchForUpdates(say) {
   });
   function offer(registration) {
     if (!registration.waiting || !workers.controller) return;  // a first visit takes it at once
-    const load = document.createElement('button');
-    load.type = 'button';
-    load.textContent = 'Load it now';
-    load.addEventListener('click', () => {
+    say('update', 'A new version of Quellmoor is ready; your game goes on in it.', button('Load it now', () => {
       asked = true;
       registration.waiting.postMessage('take over');
-    });
-    say('A new version of Quellmoor is ready; your game goes on in it.', load);
+    }));
   }
   workers.register('sw.js').then((registration) => {
     offer(registration);
