@@ -322,8 +322,14 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       assert.equal(await page.getByRole('button', {name: direction, exact: true}).count(), 1, direction);
     }
     await page.click('#words >> text="n"');
-    // Clicked, the button hands the focus back: what is typed next goes to the game.
+    // Clicked, the button hands the focus back: what is typed next goes to the game. The
+    // field is not described again, until the focus leaves it.
     assert.equal(await page.evaluate(() => document.activeElement.id), 'command');
+    const described = () => page.getAttribute('#command', 'aria-describedby');
+    assert.equal(await described(), null, 'the field described again after a button');
+    await page.focus('#save');
+    assert.notEqual(await described(), null, 'the field no longer described');
+    await page.focus('#command');
     await typeLine(['e']);
     await typeLine(['buy']);
     // Lord Tavrin's weapon shop: its menu, a button for each line, which sends the number.
