@@ -10,6 +10,7 @@ const notice = document.getElementById('notice');
  */
 export function say(topic, ...parts) {
   let line = notice.querySelector(`[data-topic="${topic}"]`);
+  if (!line && parts.length === 0) return;
   if (!line) {
     line = notice.appendChild(document.createElement('div'));
     line.dataset.topic = topic;

@@ -7,7 +7,8 @@
 // 1) when a late median is more than twice the early one. Absolute times depend on the
 // machine and how busy it is, so they are printed, never judged; but one: on the phone, a
 // game of 10,000 words kept by the page is resumed on a reload, and that must take under a
-// second (it is the time a player waits for the game they left).
+// second (it is the time a player waits for the game they left). It is timed three times,
+// and the best is judged: what the machine's other work adds only slows the others.
 //
 //   node web/test/repaint_bench.js [COMMANDS]     (default 1000; the site: build-web/site,
 //                                                  or QUELLMOOR_WEB_SITE)
@@ -31,6 +32,7 @@ const kLargestRatio = 2;   // late median over early median
 const kPhoneSlowdown = 4;  // CPU throttling of the phone profile
 const kResumedWords = 10000;
 const kLongestResumeMs = 1000;
+const kResumes = 3;
 
 // Ten words played over and over from room 1: moves and maps, descriptions, the stats.
 // Both ends time the same ten words.
@@ -132,17 +134,24 @@ async function keptGame(words) {
   return {...session.record, savedAt: Date.now()};
 }
 
-/** Plants `record` as the kept game of a page on `url`, reloads; resolves to the replay's milliseconds. */
-async function timeResume(page, url, record) {
+/**
+ * Plants `record` as the kept game of a page on `url`, and reloads it `kResumes` times;
+ * resolves to the milliseconds each replay took.
+ */
+async function timeResumes(page, url, record) {
   await page.goto(url);
   await page.waitForFunction(() => window.quellmoor?.stage === 'waiting');
   await page.evaluate((record) => localStorage.setItem(window.quellmoor.keptAs, record), JSON.stringify(record));
-  await page.reload();
-  await page.waitForFunction(() => window.quellmoor?.resumedInMs !== null || window.quellmoor?.stage === 'over',
-                             null, {timeout: 60000});
-  const notice = await page.textContent('#notice');
-  if (!notice.includes('resumed')) throw new Error(`the kept game was not resumed: ${notice}`);
-  return page.evaluate(() => window.quellmoor.resumedInMs);
+  const times = [];
+  for (let i = 0; i < kResumes; i++) {
+    await page.reload();
+    await page.waitForFunction(() => window.quellmoor?.resumedInMs !== null || window.quellmoor?.stage === 'over',
+                               null, {timeout: 60000});
+    const notice = await page.textContent('#notice');
+    if (!notice.includes('resumed')) throw new Error(`the kept game was not resumed: ${notice}`);
+    times.push(await page.evaluate(() => window.quellmoor.resumedInMs));
+  }
+  return times;
 }
 
 async function main() {
@@ -180,12 +189,13 @@ async function main() {
     const context = await browser.newContext(kPhone);
     const page = await context.newPage();
     await (await context.newCDPSession(page)).send('Emulation.setCPUThrottlingRate', {rate: kPhoneSlowdown});
-    const resumed = await timeResume(page, url, record);
+    const times = await timeResumes(page, url, record);
     await context.close();
-    const verdict = resumed < kLongestResumeMs ? 'ok' : `over ${kLongestResumeMs} ms: FAILED`;
+    const best = Math.min(...times);
+    const verdict = best < kLongestResumeMs ? 'ok' : `over ${kLongestResumeMs} ms: FAILED`;
     console.log(`phone, CPU slowed ${kPhoneSlowdown}x: a kept game of ${kResumedWords} words resumed in ` +
-                `${resumed.toFixed(0)} ms, ${verdict}`);
-    failed ||= resumed >= kLongestResumeMs;
+                `${best.toFixed(0)} ms at best (${times.map((time) => time.toFixed(0)).join(', ')}), ${verdict}`);
+    failed ||= best >= kLongestResumeMs;
   } finally {
     await browser.close();
     server.close();
