@@ -17,8 +17,11 @@ cmake --build build-web/cmake
 site=build-web/site
 rm -rf "$site"
 mkdir -p "$site"
-cp web/index.html web/terminal.js web/screen.js web/manifest.webmanifest web/icon.svg web/icon-180.png \
+cp web/index.html web/terminal.js web/screen.js web/session.js web/keep.js web/share.js web/updates.js \
+    web/loader.js web/game_text.js web/line_editor.js web/notice.js web/manifest.webmanifest web/icon.svg web/icon-180.png \
     build-web/cmake/web/quellmoor.js build-web/cmake/web/quellmoor.wasm "$site/"
+# The program checks that the compiled code it fetches is of its own build (updates.js).
+echo "createQuellmoor.wasmSha256 = '$(sha256sum "$site/quellmoor.wasm" | cut -c1-64)';" >> "$site/quellmoor.js"
 
 # The service worker keeps this build's files under a name of their own: a hash of them.
 node web/precache.js "$site"

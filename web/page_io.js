@@ -5,12 +5,15 @@
 // none. Module.endInput closes the input (the game then sees its end, as from a finished
 // pipe); Module.discardInput forgets what is left, before a new game.
 //
-// Output: every byte the game writes goes to Module.onOutput(Uint8Array) as it is written;
+// Output: every byte the game writes goes to Module.onOutput(Uint8Array) as it is written
+// (a view of the game's memory, good during the call: copy what is to be kept);
 // Module.onFlush() is called whenever the game flushes its console, which it does before
 // every wait for input. Module.onInputWanted(), if set, is called each time the game has
-// to wait for input.
+// to wait for input; input it hands over there and then is taken at once, with no wait (the
+// page replays a kept game so, a line at a time, without suspending the game for each).
 
 var quellmoorInput = {chunks: [], waiting: 0, closed: false, wake: null};
+var quellmoorEncoder = new TextEncoder();  // one for all: making one costs more than a line
 
 function quellmoorWake() {
   var wake = quellmoorInput.wake;
@@ -19,7 +22,7 @@ function quellmoorWake() {
 }
 
 Module['sendInput'] = function(data) {
-  var bytes = typeof data === 'string' ? new TextEncoder().encode(data) : data;
+  var bytes = typeof data === 'string' ? quellmoorEncoder.encode(data) : data;
   if (bytes.length === 0) return;
   quellmoorInput.chunks.push(bytes);
   quellmoorInput.waiting += bytes.length;
@@ -41,13 +44,29 @@ function quellmoorInputWaiting() {
   return quellmoorInput.waiting;
 }
 
+// True when the game has nothing to read and the input is still open.
+function quellmoorInputEmpty() {
+  return quellmoorInput.waiting === 0 && !quellmoorInput.closed;
+}
+
+// What is waiting, up to `capacity` bytes, once the page has been told the game wants more;
+// -1 if nothing is, and the game must wait (quellmoorTakeInput).
+function quellmoorTakeReady(buffer, capacity) {
+  if (quellmoorInputEmpty() && Module['onInputWanted']) Module['onInputWanted']();
+  return quellmoorInputEmpty() ? -1 : quellmoorTake(buffer, capacity);
+}
+
+// Waits for input (the page has been told that the game wants some), then takes it.
 async function quellmoorTakeInput(buffer, capacity) {
-  while (quellmoorInput.waiting === 0 && !quellmoorInput.closed) {
+  while (quellmoorInputEmpty()) {
     await new Promise(function(resolve) {
       quellmoorInput.wake = resolve;
-      if (Module['onInputWanted']) Module['onInputWanted']();
     });
   }
+  return quellmoorTake(buffer, capacity);
+}
+
+function quellmoorTake(buffer, capacity) {
   var taken = 0;
   while (taken < capacity && quellmoorInput.chunks.length > 0) {
     var chunk = quellmoorInput.chunks[0];
@@ -65,7 +84,7 @@ async function quellmoorTakeInput(buffer, capacity) {
 }
 
 function quellmoorShow(text, size) {
-  if (Module['onOutput']) Module['onOutput'](HEAPU8.slice(text, text + size));
+  if (Module['onOutput']) Module['onOutput'](HEAPU8.subarray(text, text + size));
 }
 
 function quellmoorFlushed() {

@@ -4,8 +4,13 @@
 
 // The JavaScript halves live in page_io.js, which is linked in front of the module.
 
-// Copies up to `capacity` bytes that the page handed over into `buffer`, first waiting for
-// some if there are none; 0 once the page has closed its input.
+// Tells the page the game wants input and copies up to `capacity` bytes of what is there
+// into `buffer`: 0 once the page has closed its input, -1 if there is none yet.
+EM_JS(int, quellmoor_take_ready, (char* buffer, int capacity),
+      { return quellmoorTakeReady(buffer, capacity); });
+
+// Waits for the page to hand over input, then copies up to `capacity` bytes of it into
+// `buffer`; 0 once the page has closed its input.
 EM_ASYNC_JS(int, quellmoor_take_input, (char* buffer, int capacity),
             { return await quellmoorTakeInput(buffer, capacity); });
 
@@ -19,7 +24,11 @@ EM_JS(void, quellmoor_flushed, (), { quellmoorFlushed(); });
 namespace quellmoor::web {
 
 PageInput::int_type PageInput::underflow() {
-    const int count = quellmoor_take_input(buffer_.data(), static_cast<int>(buffer_.size()));
+    const int capacity = static_cast<int>(buffer_.size());
+    int count = quellmoor_take_ready(buffer_.data(), capacity);
+    if (count < 0) {
+        count = quellmoor_take_input(buffer_.data(), capacity);  // suspends the game meanwhile
+    }
     if (count <= 0) {
         return traits_type::eof();
     }

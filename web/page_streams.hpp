@@ -8,8 +8,9 @@ namespace quellmoor::web {
 /// What the player typed in the page's terminal, as the game's input.
 ///
 /// The page hands over each line as the player presses Enter (page_io.js keeps them until
-/// the game takes them). A read with nothing buffered suspends the game until the next
-/// line arrives, leaving the browser free meanwhile. Reports through in_avail() how many
+/// the game takes them). A read with nothing buffered first tells the page, which may hand
+/// a line over there and then (a replay does); if it does not, the game is suspended until
+/// the next line arrives, leaving the browser free meanwhile. Reports through in_avail() how many
 /// bytes were handed over and not yet taken, so the console flushes its output exactly
 /// when the next read would wait: every answer is on the screen before the game waits.
 class PageInput : public std::streambuf {

@@ -9,8 +9,16 @@
 // readers (the runs that clear the screen read as one blank line), and a map the game drew
 // is a picture named by what it shows, so a screen reader reading the screen hears where
 // the player stands, not the drawing.
+//
+// Every answer begins with the blank lines that clear a console, and the last answer keeps
+// them, as the game printed it; once the next answer clears the screen, the blank runs
+// before it are shortened to one blank line, so that scrolling back shows answers, not
+// blank screens.
 
 const kBlockLines = 50;
+// A run of this many blank lines clears the screen: the game's answers hold at most three
+// in a row, and every clearing run has 17 or more.
+const kClearingRun = 10;
 
 /** The number of line breaks in `text`. */
 function breaksIn(text) {
@@ -54,6 +62,9 @@ export class Screen {
   #openEmpty = true;     // the open line holds no text yet
   #blankBefore = false;  // the last closed line was blank
   #hiddenRun = null;     // the element holding the hidden blank lines now being added to
+  #blankRun = 0;         // blank lines closed since the last line of text
+  #runSpans = [];        // the elements of hidden blank lines of that run
+  #olderRuns = [];       // those of the runs before it, since the screen was last cleared
 
   /**
    * A screen in `element` that keeps its last `scrollback` lines. `findMap(lines, at, end)`
@@ -78,6 +89,43 @@ export class Screen {
     this.#lines = 1;
     this.#openEmpty = true;
     this.#blankBefore = false;
+    this.#blankRun = 0;
+    this.#runSpans = [];
+    this.#olderRuns = [];
+  }
+
+  /** Columns and rows of text the screen shows at once in `scroller`, the element that scrolls it. */
+  size(scroller) {
+    const probe = document.createElement('span');
+    probe.textContent = 'M'.repeat(10);
+    this.#element.append(probe);
+    const width = probe.getBoundingClientRect().width / 10;
+    probe.remove();
+    const style = getComputedStyle(scroller);
+    const height = scroller.clientHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
+    return {
+      cols: Math.floor(this.#element.getBoundingClientRect().width / width + 0.01),
+      rows: Math.floor(height / parseFloat(style.lineHeight) + 0.01),
+    };
+  }
+
+  /**
+   * Where in `text` to begin showing it on an empty screen, for the screen to hold what the
+   * whole of it would: a line's start, with more lines after it than the screen keeps (each
+   * blank run counted as one, as older runs are shortened to one).
+   */
+  startOfLast(text) {
+    let lines = 0;
+    let end = text.length;
+    for (let blankAfter = false; lines <= this.#scrollback + kBlockLines;) {
+      const start = text.lastIndexOf('\n', end - 1);
+      if (start < 0) return 0;
+      const blank = start === end - 1;
+      if (!(blank && blankAfter)) lines++;
+      blankAfter = blank;
+      end = start;
+    }
+    return end + 1;
   }
 
   /** Puts `text` at the end of the screen and keeps only the last lines. */
@@ -130,6 +178,7 @@ export class Screen {
         this.#hiddenRun = document.createElement('span');
         this.#hiddenRun.setAttribute('aria-hidden', 'true');
         this.#block.append(this.#hiddenRun);
+        this.#runSpans.push(this.#hiddenRun);
       }
       this.#hiddenRun.append('\n');
     } else {
@@ -138,6 +187,27 @@ export class Screen {
     this.#block.closedLines++;
     this.#blankBefore = blank;
     this.#openEmpty = true;
+    if (!blank) this.#endRun();
+    else if (++this.#blankRun === kClearingRun) this.#shortenOlderRuns();
+  }
+
+  /** A line of text ends the run of blank lines before it. */
+  #endRun() {
+    this.#olderRuns.push(...this.#runSpans);
+    this.#runSpans = [];
+    this.#blankRun = 0;
+  }
+
+  /** Shortens the blank runs before the one that is clearing the screen to their first line. */
+  #shortenOlderRuns() {
+    for (const span of this.#olderRuns) {
+      if (!span.isConnected) continue;  // scrolled off the top
+      const count = breaksIn(span.textContent);
+      span.parentElement.closedLines -= count;
+      this.#lines -= count;
+      span.remove();
+    }
+    this.#olderRuns = [];
   }
 
   /**
@@ -156,6 +226,7 @@ export class Screen {
     this.#block.append(map);
     this.#block.closedLines += lines.length;
     this.#blankBefore = false;
+    this.#endRun();
   }
 
   /** Drops the oldest lines beyond the scrollback. */

@@ -1,7 +1,9 @@
 // The page's service worker: keeps every file of one build, so that after one visit the
 // page loads and plays with no network. precache.js writes in the build's files, the
 // SHA-256 of each and a hash of them all; a new build thus brings a new worker, which
-// keeps the new files in a cache of its own and throws the old one away.
+// keeps the new files in a cache of its own and throws the old one away. It waits while a
+// page the old worker serves is open, so that no page ever gets files of two builds, and
+// takes over when the last one closes or when a page asks it to (updates.js).
 
 const kFiles = @BUILD_FILES@;
 // Named after the worker's scope: other apps on this origin, and other copies of the game
@@ -52,7 +54,11 @@ async function keepFiles() {
 }
 
 self.addEventListener('install', (event) => {
-  event.waitUntil(keepFiles().then(() => self.skipWaiting()));
+  event.waitUntil(keepFiles());
+});
+
+self.addEventListener('message', (event) => {
+  if (event.data === 'take over') self.skipWaiting();
 });
 
 /** True for a cache this worker made for another build, under its name of now or of before. */

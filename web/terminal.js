@@ -8,9 +8,18 @@
 // first. Each answer is also put in a live region for screen readers, a line to an
 // element, with no blank lines and each map told in words. The buttons follow the game:
 // while a menu waits they are its numbered choices; when a game ends, a button starts
-// another.
+// another. Where the game stands, and the lines it has read, are its session (session.js):
+// kept as it goes (keep.js) and replayed on the next load, or shared as a link (share.js).
 
+import {GameText} from './game_text.js';
+import {Keeper} from './keep.js';
+import {LineEditor} from './line_editor.js';
+import {button, say} from './notice.js';
+import {loadModule} from './loader.js';
 import {Screen} from './screen.js';
+import {Replay, Session, Stage} from './session.js';
+import {installSharing, takeSharedGame} from './share.js';
+import {watchForUpdates} from './updates.js';
 
 const screen = document.getElementById('screen');
 const output = document.getElementById('output');
@@ -20,47 +29,50 @@ const answer = document.getElementById('answer');
 const words = document.getElementById('words');
 const choices = document.getElementById('choices');
 const again = document.getElementById('again');
+const againRow = again.parentElement;
 const hint = document.getElementById('hint');
 const notice = document.getElementById('notice');
+const pending = document.getElementById('pending');  // lines typed before the game could take them
+// The groups of buttons that send their word to the game.
+const wordGroups = [words, choices];
 
-// Lines the screen keeps, as a terminal keeps a scrollback (1,000 is a common default).
-// Every answer is 25 blank lines that clear the screen, the answer itself (2 to 16 lines)
-// and the typed word: about 30 to 45 lines, so the screen holds the last 25 or so answers
-// to scroll back to. Kept whole, a screen of a 1,000-command game is 34,000 lines, and
-// each answer took ten times as long to show as at the start.
+// Lines the screen keeps, as a terminal keeps a scrollback (1,000 is a common default). The
+// 25 blank lines that clear the screen before each answer are kept for the last answer
+// alone, older ones shortened to one: an answer is then about 5 to 20 lines, and the screen
+// holds the last 50 to 200 answers to scroll back to.
 const kScrollback = 1000;
 
 let game = null;           // the loaded module, once it is
-let commandWords = [];     // from the game's command table
-let completions = new Map();  // what Tab makes of each start of a command word
-let lastPromptText = '';   // what the game says once it is over, from the game itself
-let mapWords = new Map();  // each map the game draws, as printed, to what it shows in words
-let mapHeights = [];       // the numbers of lines the maps have
-let playing = false;       // a game is running and takes what is typed
-let waiting = false;       // ... and is waiting for the player
-let lastPrompt = false;    // ... for the last word of a game that has ended
-let wordSent = false;      // the last line handed to the game held a word
-let anotherWhenOver = false;  // start another game as soon as this one is over
-let loadFailed = false;
+let gameText = null;       // what the page reads in the game's text, once it is loaded
+const session = new Session();
+let keeper = null;         // keeps the session, once this tab has taken up its game
+let toldUnkept = false;    // the player was told that this game cannot be kept
+let replay = null;         // the kept or shared game being played back, while it is
 const typedAhead = [];     // lines entered before the game was ready for them
 const decoder = new TextDecoder();
 let unshown = '';        // the game's text not yet on the screen
 let unannounced = '';    // the game's text on the screen, not yet in the live region
 let transcript = '';     // everything shown since the page was opened, games and typed lines
-let history = [];        // the lines typed in this game
-let recalled = 0;        // the line of `history` in the field; history.length: a new line
-let draft = '';          // what was typed before Up was first pressed
-const display = new Screen(output, kScrollback, mapAt);
+const editor = new LineEditor(field, hint, screen);
+const display = new Screen(output, kScrollback, (lines, at, end) => gameText?.mapAt(lines, at, end) ?? null);
 
 // For tests and the curious: the page's text, its size in characters, what it is doing.
 window.quellmoor = {
   firstOutputAt: null,  // performance.now() when the game's first text arrived
+  resumedInMs: null,    // how long the last replay of a kept or shared game took
   gamesPlayed: 0,
   get playing() {
-    return playing;
+    return session.playing;
+  },
+  get stage() {
+    return session.stage;
+  },
+  /** The storage key this tab keeps its game under (keep.js). */
+  get keptAs() {
+    return keeper?.key ?? null;
   },
   get commandWords() {
-    return commandWords;
+    return gameText?.commandWords ?? [];
   },
   /** Lines on the screen. */
   get lines() {
@@ -72,17 +84,7 @@ window.quellmoor = {
   },
   /** Columns and rows of text the screen shows at once. */
   size() {
-    const probe = document.createElement('span');
-    probe.textContent = 'M'.repeat(10);
-    output.append(probe);
-    const width = probe.getBoundingClientRect().width / 10;
-    probe.remove();
-    const style = getComputedStyle(screen);
-    const height = screen.clientHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
-    return {
-      cols: Math.floor(output.getBoundingClientRect().width / width + 0.01),
-      rows: Math.floor(height / parseFloat(style.lineHeight) + 0.01),
-    };
+    return display.size(screen);
   },
 };
 
@@ -100,137 +102,143 @@ function show(text) {
 
 /** Shows what the game wrote since last time. */
 function showGameText() {
+  loaded();
+  session.add(unshown);
   unannounced += unshown;
   show(unshown);
   unshown = '';
 }
 
-/**
- * The map whose first line is `lines[at]` and whose lines all end before `lines[end]`, as
- * {height, words}; null if none.
- */
-function mapAt(lines, at, end = lines.length - 1) {
-  if (!/^[=#][=# ]*$|^ +[=#]/.test(lines[at])) return null;
-  for (const height of mapHeights) {
-    const said = at + height <= end && mapWords.get(lines.slice(at, at + height).join('\n'));
-    if (said) return {height, words: said};
-  }
-  return null;
+/** Takes the loading line away, from the screen and the live region. */
+function loaded() {
+  for (const line of document.querySelectorAll('.loading')) line.remove();
 }
 
-/** Announces the game's answer once, a line to an element: blank lines left out, each map in words. */
-function announce() {
-  const text = unannounced;
-  unannounced = '';
-  if (text === '') return;
-  const lines = text.split('\n');
-  const spoken = [];
-  for (let at = 0; at < lines.length;) {
-    const map = mapAt(lines, at);
-    if (map) {
-      spoken.push(map.words);
-      at += map.height;
-    } else {
-      if (lines[at].trim() !== '') spoken.push(lines[at]);
-      at++;
-    }
-  }
-  if (spoken.length === 0) return;
-  answer.replaceChildren(...spoken.slice(-kScrollback).map((line) => {
+/** Makes the live region say `lines`, a line to an element. */
+function sayAloud(lines) {
+  answer.replaceChildren(...lines.map((line) => {
     const item = document.createElement('p');
     item.textContent = line;
     return item;
   }));
 }
 
-/** The numbered choices of the menu `text` ends with, as {number, label}; none if it ends otherwise. */
-function menuChoices(text) {
-  const lines = text.split('\n');
-  if (lines.pop() !== '') return [];
-  const found = [];
-  for (let line = lines.pop(); line !== undefined; line = lines.pop()) {
-    const choice = /^(\d+)\. (.*\S)/.exec(line);
-    if (!choice) break;
-    found.unshift({number: choice[1], label: line.replace(/ +/g, ' ')});
-  }
-  const numbered = found.every((choice, i) => choice.number === String(i + 1));
-  return found.length >= 2 && numbered ? found : [];
+/** Announces the game's answer once, a line to an element: blank lines left out, each map in words. */
+function announce() {
+  const spoken = gameText.spoken(unannounced);
+  unannounced = '';
+  if (spoken.length > 0) sayAloud(spoken.slice(-kScrollback));
 }
 
 /**
- * Shows one set of buttons: the frequent words, a menu's choices, or `again` alone. On a
- * phone the screen takes the height the buttons leave: its last line stays in view.
+ * Shows one set of buttons: the frequent words, a menu's choices, or `againRow`, after
+ * `change` (if any) has made them. A button that had the focus and is gone hands it to the
+ * first of the new ones. On a phone the screen takes the height the buttons leave: its last
+ * line stays in view.
  */
-function showButtons(which) {
+function showButtons(which, change = () => {}) {
+  const focused = document.activeElement;
+  const onButton = [...wordGroups, againRow].some((group) => group.contains(focused));
+  change();
   words.hidden = which !== words;
   choices.hidden = which !== choices;
-  again.parentElement.hidden = which !== again;
+  againRow.hidden = which !== againRow;
+  if (onButton && !(which.contains(focused) && focused.isConnected)) which.querySelector('button').focus();
   scrollToEnd();
 }
 
-/** The buttons and the keyboard the game's last answer, `text`, asks for. */
-function followGame(text) {
-  lastPrompt = lastPromptText !== '' && text.endsWith(lastPromptText);
-  const menu = lastPrompt ? [] : menuChoices(text);
+/** Shows the buttons and sets the keyboard the game's last answer, `text`, asks for; returns the stage it leaves the game at. */
+function followGame(answered) {
+  const {over, menu} = gameText.asks(answered);
   if (menu.length > 0) {
-    choices.replaceChildren(...menu.map(({number, label}) => {
+    field.setAttribute('inputmode', 'numeric');
+    showButtons(choices, () => choices.replaceChildren(...menu.map(({number, label}) => {
       const button = document.createElement('button');
       button.type = 'button';
       button.dataset.word = number;
       button.textContent = label;
       return button;
-    }));
-    field.setAttribute('inputmode', 'numeric');
-    showButtons(choices);
+    })));
+  } else if (over) {
+    offerAnother('New game');
   } else {
     field.removeAttribute('inputmode');
-    if (lastPrompt) offerAnother('New game');
-    else showButtons(words);
+    showButtons(words);
   }
+  return over ? Stage.lastPrompt : Stage.waiting;
 }
 
 /** Shows the one button that starts another game, or loads the game again. */
 function offerAnother(label) {
   again.textContent = label;
   field.removeAttribute('inputmode');
-  showButtons(again);
+  showButtons(againRow);
+}
+
+/** Shows the lines waiting for the game, where the next typed line goes. */
+function showPending() {
+  if (pending) pending.textContent = typedAhead.map((line) => line + '\n').join('');
+}
+
+/** Keeps `line` for the game, which plays it once it is ready: it shows at once. */
+function typeAhead(line) {
+  typedAhead.push(line);
+  showPending();
 }
 
 /** Hands `line` to the game, shown where it was typed and kept for Up; or starts a new game. */
 function send(line) {
   hint.textContent = '';
-  if (loadFailed) {
-    typedAhead.push(line);
-    retryLoad();
-    return;
+  switch (session.stage) {
+    case Stage.failed:
+      typeAhead(line);
+      retryLoad();
+      return;
+    case Stage.over:
+      newGame();
+      return;
+    case Stage.lastPrompt:
+      if (line.trim() === '') {
+        startAnother();
+        return;
+      }
+      break;
+    case Stage.waiting:
+      break;
+    default:
+      typeAhead(line);  // played once the game is ready for it
+      return;
   }
-  if (!playing && game) {
-    newGame();
-    return;
-  }
-  if (!waiting) {
-    typedAhead.push(line);  // played once the game is ready for it
-    return;
-  }
-  if (lastPrompt && line.trim() === '') {
-    startAnother();
-    return;
-  }
-  waiting = false;
-  wordSent = line.trim() !== '';
+  session.stage = Stage.busy;
+  for (const topic of ['game', 'share']) say(topic);  // said of the game before this line
+  session.read(line);
   show(line + '\n');
-  // As at a terminal: blank lines and a line equal to the one before are not kept.
-  if (line.trim() !== '' && line !== history[history.length - 1]) history.push(line);
-  recalled = history.length;
-  draft = '';
+  editor.remember(line);
   game.sendInput(line + '\n');
+}
+
+/** Plays the first line typed ahead, if the game still waits for one. */
+function playTypedAhead() {
+  if (typedAhead.length === 0) return;
+  setTimeout(() => {
+    if (session.stage !== Stage.waiting && session.stage !== Stage.lastPrompt) return;
+    const line = typedAhead.shift();
+    showPending();
+    send(line);
+  });
 }
 
 /** Ends the game at its last prompt, as the end of input does, and starts another. */
 function startAnother() {
-  anotherWhenOver = true;
-  waiting = false;
+  session.stage = Stage.ending;
   game.endInput();
+}
+
+/** Ends the game now running, if any, and starts another. */
+function anotherGame() {
+  if (session.stage === Stage.failed) retryLoad();
+  else if (session.playing) startAnother();
+  else newGame();
 }
 
 prompt.addEventListener('submit', (event) => {
@@ -240,84 +248,39 @@ prompt.addEventListener('submit', (event) => {
   send(line);
 });
 
+/**
+ * Gives the field the focus. Moved there after a button, it is not described again (the
+ * player has heard its description): that comes back once the focus leaves it.
+ */
+function focusField() {
+  if (document.activeElement === field) return;
+  const description = field.getAttribute('aria-describedby');
+  if (description !== null) {
+    field.removeAttribute('aria-describedby');
+    field.addEventListener('blur', () => field.setAttribute('aria-describedby', description), {once: true});
+  }
+  field.focus();
+}
+
 // A tapped button leaves a phone's keyboard as it was: the field gets the focus back only
 // if it had it, or if the button was pressed with a mouse or a key.
 let fieldHadFocus = false;
 function pressed(event, act) {
   act();
-  if (event.pointerType !== 'touch' || fieldHadFocus) field.focus();
+  if (event.pointerType !== 'touch' || fieldHadFocus) focusField();
 }
-for (const group of [words, choices, again]) {
+for (const group of [...wordGroups, againRow]) {
   group.addEventListener('pointerdown', () => {
     fieldHadFocus = document.activeElement === field;
   });
 }
-for (const group of [words, choices]) {
+for (const group of wordGroups) {
   group.addEventListener('click', (event) => {
-    const button = event.target.closest('button');
+    const button = event.target.closest('button[data-word]');
     if (button) pressed(event, () => send(button.dataset.word));
   });
 }
-again.addEventListener('click', (event) => {
-  pressed(event, () => {
-    if (loadFailed) retryLoad();
-    else if (playing) startAnother();
-    else newGame();
-  });
-});
-
-/** Puts `text` in the field with the cursor at its end. */
-function setField(text) {
-  field.value = text;
-  field.setSelectionRange(text.length, text.length);
-}
-
-/**
- * Tab, by the game's own rule (quellmoor_completions): the word before the cursor grows as
- * far as the command words it begins agree, with a space once it is whole; where it can
- * grow no further but begins several, they are listed below the console, as a second Tab
- * lists them at a terminal. An empty word, or one that begins none, lets Tab move on.
- */
-function complete(event) {
-  const before = field.value.slice(0, field.selectionStart);
-  const start = /\S*$/.exec(before)[0];
-  const [added, choices] = completions.get(start) ?? ['', []];
-  if (start === '' || (added === '' && choices.length === 0)) return;
-  event.preventDefault();
-  if (added === '') {
-    hint.textContent = `Words that begin with ${start}: ${choices.join(', ')}`;
-    return;
-  }
-  const after = field.value.slice(field.selectionEnd);
-  field.value = before + added + after;
-  const cursor = before.length + added.length;
-  field.setSelectionRange(cursor, cursor);
-}
-
-// The words listed by Tab are for the word being typed, and go as it changes.
-field.addEventListener('input', () => {
-  hint.textContent = '';
-});
-
-field.addEventListener('keydown', (event) => {
-  if (event.altKey || event.ctrlKey || event.metaKey) return;
-  if (event.key === 'ArrowUp' && recalled > 0) {
-    if (recalled === history.length) draft = field.value;
-    setField(history[--recalled]);
-  } else if (event.key === 'ArrowDown' && recalled < history.length) {
-    ++recalled;
-    setField(recalled === history.length ? draft : history[recalled]);
-  } else if (event.key === 'Tab' && !event.shiftKey) {
-    complete(event);
-    return;
-  } else if (event.key === 'PageUp' || event.key === 'PageDown') {
-    screen.scrollBy(0, (event.key === 'PageUp' ? -0.9 : 0.9) * screen.clientHeight);
-  } else {
-    return;
-  }
-  event.preventDefault();
-});
-
+again.addEventListener('click', (event) => pressed(event, anotherGame));
 // A tap or click on the screen opens the keyboard, unless it selected some text.
 screen.addEventListener('click', () => {
   if (getSelection().isCollapsed) field.focus();
@@ -325,13 +288,9 @@ screen.addEventListener('click', () => {
 // The on-screen keyboard shrinks the page: keep the typed line in view above it.
 (window.visualViewport || window).addEventListener('resize', scrollToEnd);
 
-document.getElementById('save').addEventListener('click', () => {
-  const link = document.createElement('a');
-  link.href = URL.createObjectURL(new Blob([transcript], {type: 'text/plain'}));
-  link.download = 'quellmoor-transcript.txt';
-  link.click();
-  setTimeout(() => URL.revokeObjectURL(link.href), 1000);
-});
+// On a phone the screen takes the height the notices leave: its last line stays in view.
+new ResizeObserver(scrollToEnd).observe(notice);
+installSharing(() => transcript, () => session.record);
 
 /**
  * Shows a line of the page's own (not the game's) at the end of the screen, and adds it to
@@ -344,11 +303,54 @@ function tell(line) {
   answer.append(item);
 }
 
-async function play() {
-  playing = true;
-  history = [];
-  recalled = 0;
-  draft = '';
+/** Keeps the game as it now stands, or forgets it once it is over; says once if it cannot. */
+function keepGame() {
+  if (session.stage === Stage.lastPrompt || session.lines.length === 0) keeper.forget();
+  else keeper.save(session.record);
+  if (keeper.failed && !toldUnkept) {
+    toldUnkept = true;
+    say('keeping', 'This browser does not let the page keep your game: it plays on, but a reload loses it.');
+  }
+}
+
+
+/** The game read the kept or shared line before this: takes what it wrote, hands it the next. */
+function replayNext() {
+  const step = replay.step(session, unshown, game);
+  unshown = '';
+  if (step === 'same') endReplay();
+  else if (step === 'other') startAnother();  // not the game that was kept: play() says so
+}
+
+/** Shows the replayed game as if it had been played here, and goes on with it. */
+function endReplay() {
+  const {text, answer: last, how, startedAt} = replay;
+  replay = null;
+  transcript += text;
+  display.show(text.slice(display.startOfLast(text)));
+  scrollToEnd();
+  for (const line of session.lines) editor.remember(line);
+  unannounced = last;
+  announce();
+  session.stage = followGame(last);
+  keepGame();
+  window.quellmoor.resumedInMs = performance.now() - startedAt;
+  say('game', how === 'link' ? 'This game was opened from a link: play on from here.' : 'Your game was resumed where you left it.',
+      button('New game', () => {
+        say('game');
+        anotherGame();
+      }));
+  playTypedAhead();
+}
+
+/** Plays a game to its end: a new one, or the one `record` (from `how`: 'kept' or 'link') replays. */
+async function play(record = null, how = '') {
+  session.begin();
+  if (record) {
+    session.stage = Stage.replaying;
+    replay = new Replay(record, how);
+  }
+  editor.clear();
   window.quellmoor.gamesPlayed++;
   let ended;
   try {
@@ -357,14 +359,23 @@ async function play() {
   } catch (error) {
     ended = `The game stopped: ${error}. Press Enter or New game to start a new one.`;
   }
-  playing = false;
-  waiting = false;
-  lastPrompt = false;
+  const stage = session.stage;
+  session.stage = Stage.over;
   unshown += decoder.decode();
+  keeper.forget();
+  if (replay) {
+    // The lines did not give the game they were kept or shared with (spoilt, or another
+    // version of the game): it was never shown, and a new one starts.
+    unshown = '';
+    say('game', replay.how === 'link' ? 'This link\'s game could not be replayed: its words are spoilt, or from another version of Quellmoor. A new game starts.'
+                              : 'Your kept game could not be resumed: it did not replay as it was played. A new game starts.');
+    replay = null;
+    newGame();
+    return;
+  }
   showGameText();
   announce();
-  if (anotherWhenOver) {
-    anotherWhenOver = false;
+  if (stage === Stage.ending) {
     newGame();
     return;
   }
@@ -375,7 +386,7 @@ async function play() {
 function newGame() {
   game.discardInput();
   typedAhead.length = 0;
-  wordSent = false;
+  showPending();
   display.clear();
   transcript += '\n';
   play();
@@ -388,106 +399,68 @@ const gameEvents = {
     }
     unshown += decoder.decode(bytes, {stream: true});
   },
-  onFlush: showGameText,
+  onFlush() {
+    if (session.stage !== Stage.replaying) showGameText();
+  },
   onInputWanted() {
+    if (session.stage === Stage.replaying) {
+      replayNext();
+      return;
+    }
     showGameText();
-    const text = unannounced;
+    const answered = unannounced;
+    const menuOpen = !choices.hidden;
     announce();
     // A blank line leaves the game waiting as it was; a word may be answered with nothing
-    // (the weapon shops are left in silence).
-    if (text !== '' || wordSent) followGame(text);
-    waiting = true;
+    // (the weapon shops are left in silence), which the live region says in the page's words.
+    if (answered !== '' || session.wordRead) session.stage = followGame(answered);
+    else session.stage = Stage.waiting;
+    if (answered === '' && session.wordRead && menuOpen) sayAloud(['[Menu closed. The game printed nothing.]']);
+    keepGame();
     // A line typed while the game was loading, or busy, is played now, as if typed now.
-    if (typedAhead.length > 0) setTimeout(() => waiting && send(typedAhead.shift()));
+    playTypedAhead();
   },
 };
 
 /** Says what kept the game from loading, on the screen and aloud, and offers to try again. */
 function failLoad(what) {
-  if (loadFailed) return;
-  loadFailed = true;
+  if (session.stage === Stage.failed) return;
+  session.stage = Stage.failed;
+  loaded();
   tell(`Quellmoor could not be loaded: ${what}. Press Enter or Try again to try again.`);
   offerAnother('Try again');
 }
 
-/** The game's compiled code, fetched and made ready to run; says what failed if it cannot be. */
-async function instantiate(imports) {
-  let response;
-  try {
-    response = await fetch('quellmoor.wasm');
-  } catch {
-    throw new Error('its file quellmoor.wasm could not be fetched (is the network down?)');
-  }
-  if (!response.ok) {
-    throw new Error(`the server answered ${response.status} ${response.statusText} for quellmoor.wasm`.trim());
-  }
-  const copy = response.clone();
-  try {
-    return await WebAssembly.instantiateStreaming(response, imports);
-  } catch {
-    // Served with another type than application/wasm, or not WebAssembly at all.
-    try {
-      return await WebAssembly.instantiate(await copy.arrayBuffer(), imports);
-    } catch (error) {
-      throw new Error(`this browser cannot run quellmoor.wasm (${error.message})`);
-    }
-  }
-}
+// The game this tab takes up, as [record, how] for play(): the one its link carries, or the
+// one kept for it (keep.js); none for a new game.
+const takingUp = (async () => {
+  const shared = takeSharedGame();
+  keeper = await Keeper.open(shared !== null);
+  if (shared?.refused) say('game', `This link's game could not be opened: ${shared.refused}. A new game starts.`);
+  if (shared?.record) return [shared.record, 'link'];
+  if (keeper.found !== 'spoilt') return keeper.found ? [keeper.found, 'kept'] : [];
+  keeper.forget();
+  say('game', 'Your kept game could not be read, so a new game starts.');
+  return [];
+})();
 
-function loadGame() {
-  if (typeof createQuellmoor !== 'function') {
-    failLoad('its program, quellmoor.js, did not arrive');
-    return;
-  }
-  createQuellmoor({
-    ...gameEvents,
-    instantiateWasm(imports, receive) {
-      instantiate(imports).then(({instance, module}) => receive(instance, module),
-                                (error) => failLoad(error.message));
-      return {};
-    },
-  }).then((module) => {
+function loadGame(again = false) {
+  loadModule(gameEvents, again).then(async (module) => {
     game = module;
-    commandWords = game.ccall('quellmoor_command_words', 'string', [], []).split(' ');
-    completions = new Map(Object.entries(JSON.parse(game.ccall('quellmoor_completions', 'string', [], []))));
-    lastPromptText = game.ccall('quellmoor_last_prompt', 'string', [], []);
-    mapWords = new Map(JSON.parse(game.ccall('quellmoor_map_speech', 'string', [], [])));
-    mapHeights = [...new Set([...mapWords.keys()].map((map) => map.split('\n').length))];
+    gameText = new GameText(game);
+    editor.completions = gameText.completions;
     showButtons(words);
-    play();
-  }, (error) => failLoad(`${error}`));
+    play(...await takingUp);
+  }, (error) => failLoad(error.message));
 }
 
 function retryLoad() {
-  loadFailed = false;
+  session.stage = Stage.loading;
   display.clear();
   answer.replaceChildren();
-  if (typeof createQuellmoor === 'function') {
-    loadGame();
-    return;
-  }
-  const script = document.createElement('script');
-  script.src = 'quellmoor.js';
-  script.onload = loadGame;
-  script.onerror = () => failLoad('its program, quellmoor.js, could not be fetched (is the network down?)');
-  document.body.append(script);
+  loadGame(true);
 }
 
 loadGame();
 field.focus();
-
-// Kept for play with no network. A new build's worker is looked for at once (the browser's
-// own look may come seconds later); once it has kept the new files it takes over this page,
-// which says so: the next load plays the new version.
-if ('serviceWorker' in navigator) {
-  const updating = navigator.serviceWorker.controller !== null;
-  navigator.serviceWorker.addEventListener('controllerchange', () => {
-    if (!updating) return;
-    const reload = document.createElement('button');
-    reload.type = 'button';
-    reload.textContent = 'Load it now';
-    reload.addEventListener('click', () => location.reload());
-    notice.replaceChildren('A new version of Quellmoor is ready; it plays from the next load.', reload);
-  });
-  navigator.serviceWorker.register('sw.js').then((registration) => registration.update()).catch(() => {});
-}
+watchForUpdates();

@@ -65,6 +65,21 @@ async function heard(on) {
   });
 }
 
+/**
+ * `text` as the page's screen keeps it, for scrolling back: the runs of blank lines before the
+ * last one that clears the screen (10 blank lines or more) shortened to their first line.
+ */
+function scrolledBack(text) {
+  const lines = text.split('\n');
+  const blank = (i) => i >= 0 && i < lines.length - 1 && lines[i] === '';
+  let clearing = -1;  // where the last clearing run starts
+  for (let i = 0, run = 0; i < lines.length; i++) {
+    run = blank(i) ? run + 1 : 0;
+    if (run === 10) clearing = i - 9;
+  }
+  return lines.filter((line, i) => i >= clearing || !(blank(i) && blank(i - 1))).join('\n');
+}
+
 /** Lines without trailing blanks, and no empty lines at the end. */
 function normalise(text) {
   return text.split('\n').map((line) => line.trimEnd()).join('\n').replace(/\n+$/, '');
@@ -98,9 +113,9 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     if (server) server.close();
   });
 
-  /** Waits until the screen's text is `expected`, then fails with the difference. */
+  /** Waits until the screen's text is `expected`, as the screen keeps it, then fails with the difference. */
   async function expectText(expected, what, on = page) {
-    const want = normalise(expected);
+    const want = normalise(scrolledBack(expected));
     try {
       await on.waitForFunction((want) => {
         const text = window.quellmoor.text().split('\n').map((line) => line.trimEnd());
@@ -149,8 +164,12 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await page.keyboard.press('Enter');
   }
 
-  /** Loads the page (or reloads it); resolves to the milliseconds until the banner shows. */
+  /**
+   * Loads the page (or reloads it) on a new game, the kept one forgotten; resolves to the
+   * milliseconds until the banner shows.
+   */
   async function load(how, on = page) {
+    await on.evaluate(() => localStorage.clear()).catch(() => {});  // none kept before a first load
     const start = Date.now();
     await how();
     await on.waitForFunction(() => window.quellmoor && window.quellmoor.text().includes('Welcome Quellmoor v1.0'),
@@ -208,13 +227,22 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
   test('a game played to quit offers a new one, which starts afresh; the screen keeps 1,000 lines', async () => {
     await load(() => page.reload());
     await page.click('#screen');
-    // Long enough to fill the screen's 1,000 lines: each answer is at least 25 blank lines.
-    const typed = ['w', 'attack', 'stats', ...new Array(40).fill('look'), 'quit', 'quit'];
+    // Long enough to fill the screen's 1,000 lines once older answers lose their clearing
+    // blank lines: the stats are then 10 lines.
+    const typed = ['w', 'attack', ...new Array(120).fill('stats'), 'quit', 'quit'];
     const expected = await consoleScreen(typed) + '\n\n' + kEndOffer;
-    for (const word of typed) await typeLine([word]);
-    // As a terminal's scrollback: the last lines; the transcript below keeps them all.
-    assert.ok(expected.split('\n').length > 1000);
-    await expectText(expected.split('\n').slice(-1000).join('\n'), 'the screen at the end of the game');
+    for (const word of typed) {
+      await page.fill('#command', word);
+      await page.keyboard.press('Enter');
+    }
+    // As a terminal's scrollback: the last lines, the blank runs of older answers shortened
+    // (the lines that went were counted before they were), and the transcript keeps them all.
+    const kept = normalise(scrolledBack(expected)).split('\n');
+    assert.ok(kept.length > 1000);
+    await page.waitForFunction((end) => window.quellmoor.text().trimEnd().endsWith(end), kept.at(-1));
+    const shown = normalise(await page.evaluate(() => window.quellmoor.text())).split('\n');
+    assert.ok(shown.length > 960 && shown.length <= 1000, `${shown.length} lines on the screen`);
+    assert.deepEqual(shown, kept.slice(-shown.length), 'the screen at the end of the game');
     assert.equal(await page.evaluate(() => window.quellmoor.playing), false);
     await page.screenshot({path: path.join(artefacts, 'web-game-over.png')});
     const [saved] = await Promise.all([page.waitForEvent('download'), page.click('#save')]);
@@ -294,8 +322,14 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       assert.equal(await page.getByRole('button', {name: direction, exact: true}).count(), 1, direction);
     }
     await page.click('#words >> text="n"');
-    // Clicked, the button hands the focus back: what is typed next goes to the game.
+    // Clicked, the button hands the focus back: what is typed next goes to the game. The
+    // field is not described again, until the focus leaves it.
     assert.equal(await page.evaluate(() => document.activeElement.id), 'command');
+    const described = () => page.getAttribute('#command', 'aria-describedby');
+    assert.equal(await described(), null, 'the field described again after a button');
+    await page.focus('#save');
+    assert.notEqual(await described(), null, 'the field no longer described');
+    await page.focus('#command');
     await typeLine(['e']);
     await typeLine(['buy']);
     // Lord Tavrin's weapon shop: its menu, a button for each line, which sends the number.
@@ -309,6 +343,8 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await assertAccessible(page);
     await page.click('#choices >> text="6. Leave shop"');
     await expectText(await consoleScreen(['n', 'e', 'buy', '6']), 'the screen after leaving the shop');
+    // The game says nothing as the shop is left; the page does.
+    assert.deepEqual(await heard(page), ['[Menu closed. The game printed nothing.]']);
     assert.equal(await page.evaluate(() => document.activeElement.id), 'command');
     assert.equal(await page.isVisible('#words'), true);
     assert.equal(await page.getAttribute('#command', 'inputmode'), null);
@@ -360,10 +396,15 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     assert.deepEqual(await phone.$$eval('#choices button', (buttons) => buttons.map((button) => button.textContent)),
                      ['1. Great Britton', '2. The Labyrinth', '3. Do not teleport']);
     await phone.screenshot({path: path.join(artefacts, 'web-phone-teleport.png')});
+    // With the keyboard down, the tapped choice goes with its menu: the focus goes to the
+    // first of the buttons that take its place.
+    await phone.evaluate(() => document.activeElement.blur());
     await phone.tap('#choices >> text="3. Do not teleport"');
     await expectText(await consoleScreen(['n', 'e', 'buy', '6', 'w', 's', 'teleport', '3']),
                      'the screen after the teleporter menu', phone);
+    assert.equal(await phone.evaluate(() => document.activeElement.dataset.word), 'n');
     // The end of the game, with the keyboard down: a button starts another.
+    await phone.tap('#command');
     await phone.keyboard.type('quit');
     await phone.keyboard.press('Enter');
     await phone.waitForFunction(() => window.quellmoor.text().endsWith('Type quit to exit\n'));
@@ -388,9 +429,10 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await phone.context().close();
   });
 
-  test('a failed load says what failed and offers to try again; a word typed meanwhile is then played',
+  test('a failed load says what failed and offers to try again; a word typed meanwhile shows, then is played',
        async () => {
-    const context = await browser.newContext();
+    // No worker: every file is fetched as the test routes it.
+    const context = await browser.newContext({serviceWorkers: 'block'});
     try {
       const visitor = await context.newPage();
       await visitor.route('**/quellmoor.wasm', (route) => route.fulfill({status: 404, body: 'Not found\n'}));
@@ -401,16 +443,150 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       assert.deepEqual(await heard(visitor), [failure]);
       assert.equal(await visitor.textContent('#again'), 'Try again');
       await visitor.unroute('**/quellmoor.wasm');
+      // The word shows at once, while the game loads, and is played once it has.
+      let arrive;
+      const arrived = new Promise((resolve) => arrive = resolve);
+      await visitor.route('**/quellmoor.wasm', async (route) => {
+        await arrived;
+        await route.continue();
+      });
       await visitor.focus('#command');
       await visitor.keyboard.type('stats');
       await visitor.keyboard.press('Enter');
+      assert.equal(await visitor.textContent('#pending'), 'stats\n');
+      arrive();
       await expectText(await consoleScreen(['stats']), 'the screen once the game loaded', visitor);
+      assert.equal(await visitor.textContent('#pending'), '');
+
+      // A wasm of another build than quellmoor.js (here its banner changed) is found out.
+      const wasm = fs.readFileSync(path.join(site, 'quellmoor.wasm'));
+      const other = Buffer.from(wasm.toString('latin1').replace('Welcome', 'Welcxme'), 'latin1');
+      const mixed = await context.newPage();
+      await mixed.route('**/quellmoor.wasm', (route) => route.fulfill({body: other, contentType: 'application/wasm'}));
+      await mixed.goto(url);
+      await mixed.waitForFunction(() => window.quellmoor.stage === 'failed');
+      assert.match((await heard(mixed)).join('\n'), /from two versions of the game/);
     } finally {
       await context.close();
     }
   });
 
-  test('a new build replaces the kept one, says so, and leaves other caches alone; a file is fetched once',
+  /** Types each of `words` and Enter on `on`. */
+  async function typeWords(on, words) {
+    await on.focus('#command');
+    for (const word of words) {
+      await on.keyboard.type(word);
+      await on.keyboard.press('Enter');
+    }
+  }
+
+  test('the game is kept: resumed whole after a reload and on a new page, not once over; a tab plays its own',
+       async () => {
+    const context = await browser.newContext();
+    try {
+      let visitor = await context.newPage();
+      await load(() => visitor.goto(url), visitor);
+      // Left with a shop's menu open, after a word the game answered with nothing.
+      const typed = ['n', 'e', 'buy', '6', 'stats', 'buy'];
+      await typeWords(visitor, typed);
+      const expected = await consoleScreen(typed);
+      await expectText(expected, 'the game before the reload', visitor);
+      await visitor.reload();
+      await expectText(expected, 'the game after a reload', visitor);
+      assert.match(await visitor.textContent('#notice'), /resumed/);
+      assert.equal(await visitor.isVisible('#choices >> text="6. Leave shop"'), true);
+      // A second tab, while the first is open, plays a game of its own.
+      const other = await context.newPage();
+      await other.goto(url);
+      await expectText(await consoleScreen([]), 'a second tab', other);
+      // The tab closed (or discarded), a new page of the site finds the game.
+      await other.close();
+      await visitor.close();
+      visitor = await context.newPage();
+      await visitor.goto(url);
+      await expectText(expected, 'the game on a new page', visitor);
+      const [saved] = await Promise.all([visitor.waitForEvent('download'), visitor.click('#save')]);
+      assert.equal(fs.readFileSync(await saved.path(), 'latin1'), expected, 'the transcript of the resumed game');
+      // Played on and ended, it is not resumed.
+      await typeWords(visitor, ['6', 'quit']);
+      await visitor.waitForFunction(() => window.quellmoor.stage === 'last prompt');
+      await visitor.reload();
+      await expectText(await consoleScreen([]), 'after the end of the game', visitor);
+    } finally {
+      await context.close();
+    }
+  });
+
+  test('a spoilt kept game gives a new one, saying so; where storage is refused, the game plays on', async () => {
+    const context = await browser.newContext();
+    try {
+      const visitor = await context.newPage();
+      await load(() => visitor.goto(url), visitor);
+      // One word changed: the replay does not give the game that was kept.
+      const spoilers = [(record) => JSON.stringify({...record, lines: ['stats', 's']}), () => '{"lines": ["st'];
+      for (const spoil of spoilers) {
+        await typeWords(visitor, ['stats', 'n']);
+        await visitor.waitForFunction(() => localStorage.getItem(window.quellmoor.keptAs)?.includes('"n"'));
+        await visitor.evaluate((spoilt) => localStorage.setItem(window.quellmoor.keptAs, spoilt),
+                               spoil(JSON.parse(await visitor.evaluate(() => localStorage.getItem(window.quellmoor.keptAs)))));
+        await visitor.reload();
+        await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('new game'));
+        await expectText(await consoleScreen([]), 'a new game in place of the spoilt one', visitor);
+      }
+    } finally {
+      await context.close();
+    }
+    const refusing = await browser.newContext();
+    try {
+      const visitor = await refusing.newPage();
+      await visitor.addInitScript(() => Object.defineProperty(window, 'localStorage', {
+        get() {
+          throw new DOMException('The user denied storage', 'SecurityError');
+        },
+      }));
+      await visitor.goto(url);
+      await typeWords(visitor, ['stats', 'n']);
+      await expectText(await consoleScreen(['stats', 'n']), 'the game without storage', visitor);
+      assert.match(await visitor.textContent('#notice'), /does not let the page keep your game/);
+    } finally {
+      await refusing.close();
+    }
+  });
+
+  test('a shared link replays the game, to play on from there; a spoilt or too long one is refused', async () => {
+    const context = await browser.newContext();
+    try {
+      const visitor = await context.newPage();
+      await load(() => visitor.goto(url), visitor);
+      const typed = ['n', 'e', 'buy', '6', 'look'];
+      await typeWords(visitor, typed);
+      await expectText(await consoleScreen(typed), 'the game to share', visitor);
+      await visitor.click('#share');
+      const link = await visitor.getAttribute('#notice a', 'href');
+      assert.ok(link.startsWith(url + '#'), link);
+      // Opened by someone else: the game as it was, and theirs to play on.
+      const friend = await browser.newPage();
+      await friend.goto(link);
+      await expectText(await consoleScreen(typed), 'the shared game', friend);
+      await typeWords(friend, ['stats']);
+      await expectText(await consoleScreen([...typed, 'stats']), 'the shared game played on', friend);
+      await friend.close();
+      const spoilt = link.replace(/look$/, 'lok');
+      const tooLong = `${url}#play=${'1'.repeat(70000)}`;
+      for (const [opened, why] of [[spoilt, /could not be replayed/], [tooLong, /too long/]]) {
+        const stranger = await browser.newPage();
+        await stranger.goto(opened);
+        await stranger.waitForFunction(() => window.quellmoor.stage === 'waiting');
+        assert.match(await stranger.textContent('#notice'), why);
+        await expectText(await consoleScreen([]), 'a new game in place of the refused link', stranger);
+        await stranger.close();
+      }
+    } finally {
+      await context.close();
+    }
+  });
+
+  test('a new build waits for the player, keeps the game and leaves other caches alone; a file is fetched once',
        async () => {
     // A copy of the site, served on its own, then changed as a new build changes it.
     const copy = fs.mkdtempSync(path.join(artefacts, 'site-'));
@@ -432,6 +608,9 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       // game made under the name it used then is the game's to throw away.
       await visitor.evaluate(() => Promise.all(['another app', 'quellmoor-0123456789abcdef'].map(
           (name) => caches.open(name).then((cache) => cache.put('kept', new Response('!'))))));
+      await visitor.focus('#command');
+      await visitor.keyboard.type('stats');
+      await visitor.keyboard.press('Enter');
       const index = path.join(copy, 'index.html');
       fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('<title>Quellmoor</title>',
                                                                       '<title>Quellmoor, rebuilt</title>'));
@@ -439,22 +618,28 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       // Even with the browser's own cache emptied, only what changed is fetched again.
       await (await context.newCDPSession(visitor)).send('Network.clearBrowserCache');
       fetched = [];
-      // The page loads as it was kept, and fetches the new worker, which takes the new files
-      // and says so on the page.
-      await load(() => visitor.reload(), visitor);
-      // The page says so as the new worker takes it over; the worker is activated once it
-      // has thrown caches away, so what is left then is all it will leave.
+      // The player comes back to the page: it looks for a new worker, which keeps the new
+      // files and waits; the page says so.
+      await visitor.evaluate(() => document.dispatchEvent(new Event('visibilitychange')));
       await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('new version'));
+      // Only the page changed: the other files are the worker's kept copies.
+      assert.deepEqual(fetched.filter((target) => target !== '/sw.js'), ['/'], 'fetched for the new build');
+      // Reloaded, the page is still all of the build it was, and says the new one is ready.
+      await visitor.reload();
+      await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('new version'));
+      assert.equal(await visitor.title(), 'Quellmoor');
+      // Loaded at the player's word, the new version goes on with the game.
+      await visitor.click('#notice >> text="Load it now"');
+      await visitor.waitForFunction(() => document.title === 'Quellmoor, rebuilt' && window.quellmoor?.stage === 'waiting');
+      await expectText(await consoleScreen(['stats']), 'the game in the new version', visitor);
+      // The worker is activated once it has thrown caches away, so what is left then is all
+      // it will leave.
       await visitor.waitForFunction(() => navigator.serviceWorker.controller.state === 'activated');
       const names = await visitor.evaluate(() => caches.keys());
       assert.ok(names.some((name) => name.startsWith('quellmoor ')), `no new cache: ${names}`);
       assert.ok(!names.includes(kept[0]), `the cache it replaces is kept: ${names}`);
       assert.ok(names.includes('another app'), `the other app's cache is gone: ${names}`);
       assert.ok(!names.includes('quellmoor-0123456789abcdef'), `an older worker's cache is kept: ${names}`);
-      // Only the page changed: the other files are the worker's kept copies.
-      assert.deepEqual(fetched.filter((target) => target !== '/sw.js'), ['/'], 'fetched for the new build');
-      await load(() => visitor.reload(), visitor);
-      assert.equal(await visitor.title(), 'Quellmoor, rebuilt');
     } finally {
       await context.close();
       copyServer.close();

@@ -1,0 +1,80 @@
+// Loading the game: its program quellmoor.js (which the page loads, and this loads again after
+// a failure) and its compiled code quellmoor.wasm, checked to be of the same build. Whatever
+// fails is said in words a player can act on.
+
+import {sameBuild} from './updates.js';
+
+const kMixedBuilds = 'its files quellmoor.js and quellmoor.wasm are from two versions of the game ' +
+                            '(it was updated while they loaded)';
+
+let mixed = false;  // the last load found files of two builds
+
+function mixedBuilds() {
+  mixed = true;
+  return new Error(kMixedBuilds);
+}
+
+/** The game's compiled code, fetched and made ready to run; says what failed if it cannot be. */
+async function instantiate(imports) {
+  let response;
+  try {
+    response = await fetch('quellmoor.wasm');
+  } catch {
+    throw new Error('its file quellmoor.wasm could not be fetched (is the network down?)');
+  }
+  if (!response.ok) {
+    throw new Error(`the server answered ${response.status} ${response.statusText} for quellmoor.wasm`.trim());
+  }
+  const same = sameBuild(response.clone());
+  const copy = response.clone();
+  let made;
+  try {
+    made = await WebAssembly.instantiateStreaming(response, imports);
+  } catch {
+    // Served with another type than application/wasm, or not WebAssembly at all.
+    try {
+      made = await WebAssembly.instantiate(await copy.arrayBuffer(), imports);
+    } catch (error) {
+      if (!await same) throw mixedBuilds();
+      throw new Error(`this browser cannot run quellmoor.wasm (${error.message})`);
+    }
+  }
+  if (!await same) throw mixedBuilds();
+  return made;
+}
+
+/** Adds quellmoor.js to the page again. */
+function fetchScript() {
+  return new Promise((resolve, reject) => {
+    const script = document.createElement('script');
+    script.src = 'quellmoor.js';
+    script.onload = resolve;
+    script.onerror = () => reject(new Error('its program, quellmoor.js, could not be fetched (is the network down?)'));
+    document.body.append(script);
+  });
+}
+
+/**
+ * The game's module, made with the callbacks `events` (page_io.js); `again`: after a failed
+ * load, quellmoor.js too is fetched again if it did not arrive. Rejects with an Error whose
+ * message says what failed.
+ */
+export async function loadModule(events, again) {
+  if (again && mixed) {
+    location.reload();  // the page and its files again, of one build
+    return new Promise(() => {});
+  }
+  if (typeof createQuellmoor !== 'function') {
+    if (!again) throw new Error('its program, quellmoor.js, did not arrive');
+    await fetchScript();
+  }
+  return new Promise((resolve, reject) => {
+    createQuellmoor({
+      ...events,
+      instantiateWasm(imports, receive) {
+        instantiate(imports).then(({instance, module}) => receive(instance, module), reject);
+        return {};
+      },
+    }).then(resolve, (error) => reject(new Error(`${error}`)));
+  });
+}

@@ -1,0 +1,89 @@
+// Sharing a game. A link carries the lines the game has read, and the length and hash of the
+// text they must give, in its fragment (after the "#", which a browser never sends to a
+// server): whoever opens it finds the game replayed, and plays on from there.
+//   PAGE#play=LENGTH.HASH/LINE/LINE/...    (each line %-escaped; a blank line is empty)
+// The transcript is saved as a file, or on a phone handed to the share sheet.
+
+import {say} from './notice.js';
+
+const kLinkStart = '#play=';
+// Longer links are refused, made or opened (about 9,000 words): a link is for passing on,
+// and messages and address bars cut long ones short; a cut link is a spoilt one.
+const kLongestLink = 65536;
+
+/** A link to the game `record` (session.js) on the page `base`; null if it would be too long. */
+function linkTo(base, record) {
+  const lines = record.lines.map((line) => '/' + encodeURIComponent(line)).join('');
+  const fragment = `${kLinkStart}${record.length}.${record.hash}${lines}`;
+  return fragment.length <= kLongestLink ? base + fragment : null;
+}
+
+/** The game the fragment `fragment` carries: null if none, else {record} or {refused: why}. */
+function readLink(fragment) {
+  if (!fragment.startsWith(kLinkStart)) return null;
+  if (fragment.length > kLongestLink) return {refused: 'it is too long'};
+  const [check, ...escaped] = fragment.slice(kLinkStart.length).split('/');
+  const sum = /^(\d{1,15})\.([0-9a-f]{16})$/.exec(check);
+  try {
+    const lines = escaped.map(decodeURIComponent);
+    if (sum && !lines.some((line) => line.includes('\n'))) {
+      return {record: {lines, length: Number(sum[1]), hash: sum[2]}};
+    }
+  } catch {
+    // A broken %-escape: spoilt like the rest.
+  }
+  return {refused: 'its words are spoilt'};
+}
+
+/**
+ * The game this page's address carries, as readLink gives it; the fragment is taken off the
+ * address, so that a reload finds the game as kept, played on, and not as the link had it.
+ */
+export function takeSharedGame() {
+  const shared = readLink(location.hash);
+  if (shared) history.replaceState(null, '', location.pathname + location.search);
+  return shared;
+}
+
+/** True on a phone or tablet that has a share sheet for `data`. */
+function canShare(data) {
+  return matchMedia('(pointer: coarse)').matches && Boolean(navigator.canShare?.(data));
+}
+
+function download(file) {
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(file);
+  link.download = file.name;
+  link.click();
+  setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+}
+
+/** The buttons that save the transcript (`transcript()`) and share the game (`record()`). */
+export function installSharing(transcript, record) {
+  document.getElementById('save').addEventListener('click', () => {
+    const file = new File([transcript()], 'quellmoor-transcript.txt', {type: 'text/plain'});
+    if (!canShare({files: [file]})) {
+      download(file);
+      return;
+    }
+    navigator.share({files: [file], title: 'Quellmoor transcript'}).catch((error) => {
+      if (error.name !== 'AbortError') download(file);
+    });
+  });
+  document.getElementById('share').addEventListener('click', () => {
+    const link = linkTo(location.href.split('#')[0], record());
+    if (link === null) {
+      say('share', 'This game is too long to share as a link; Save transcript keeps it as text.');
+      return;
+    }
+    if (canShare({url: link})) {
+      navigator.share({title: 'Quellmoor', url: link}).catch(() => {});
+      return;
+    }
+    const anchor = document.createElement('a');
+    anchor.href = link;
+    anchor.textContent = 'this link';
+    say('share', 'Whoever opens ', anchor, ' plays on from here (it holds the words played so far).');
+    navigator.clipboard?.writeText(link).then(() => anchor.parentElement?.append(' It is copied.'), () => {});
+  });
+}
