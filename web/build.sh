@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Quellmoor for the browser into build-web/site/: the page (index.html, terminal.js,
 # its manifest, icons and service worker) and the game (quellmoor.js and quellmoor.wasm,
-# compiled from the same sources as the console program).
+# compiled from the same sources as the console program), each text and the WebAssembly with
+# brotli and gzip copies beside it (NAME.br, NAME.gz).
 #
 # Needs Debian's emscripten, cmake and ninja, and node:
 #   sudo apt-get install emscripten cmake ninja-build nodejs
@@ -22,6 +23,8 @@ cp web/index.html web/terminal.js web/screen.js web/manifest.webmanifest web/ico
 
 # The service worker keeps this build's files under a name of their own: a hash of them.
 node web/precache.js "$site"
+# Brotli and gzip copies beside the files, last, for a server that sends such copies.
+node web/precompress.js "$site"
 
 echo "Built $site:"
 ls -l "$site"
