@@ -18,7 +18,8 @@ cmake --build build-web/cmake
 site=build-web/site
 rm -rf "$site"
 mkdir -p "$site"
-cp web/index.html web/terminal.js web/screen.js web/manifest.webmanifest web/icon.svg web/icon-180.png \
+cp web/index.html web/terminal.js web/screen.js web/settings.js web/help.js web/layout.js \
+    web/manifest.webmanifest web/icon.svg web/icon-180.png \
     build-web/cmake/web/quellmoor.js build-web/cmake/web/quellmoor.wasm "$site/"
 
 # The service worker keeps this build's files under a name of their own: a hash of them.

@@ -10,6 +10,7 @@
 // while a menu waits they are its numbered choices; when a game ends, a button starts
 // another.
 
+import {everyWord, offerWords} from './help.js';
 import {Screen} from './screen.js';
 
 const screen = document.getElementById('screen');
@@ -247,12 +248,12 @@ function pressed(event, act) {
   act();
   if (event.pointerType !== 'touch' || fieldHadFocus) field.focus();
 }
-for (const group of [words, choices, again]) {
+for (const group of [words, choices, everyWord, again]) {
   group.addEventListener('pointerdown', () => {
     fieldHadFocus = document.activeElement === field;
   });
 }
-for (const group of [words, choices]) {
+for (const group of [words, choices, everyWord]) {
   group.addEventListener('click', (event) => {
     const button = event.target.closest('button');
     if (button) pressed(event, () => send(button.dataset.word));
@@ -449,6 +450,7 @@ function loadGame() {
   }).then((module) => {
     game = module;
     commandWords = game.ccall('quellmoor_command_words', 'string', [], []).split(' ');
+    offerWords(commandWords);
     completions = new Map(Object.entries(JSON.parse(game.ccall('quellmoor_completions', 'string', [], []))));
     lastPromptText = game.ccall('quellmoor_last_prompt', 'string', [], []);
     mapWords = new Map(JSON.parse(game.ccall('quellmoor_map_speech', 'string', [], [])));

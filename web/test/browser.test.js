@@ -288,34 +288,126 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await expectText(await consoleScreen(['stats', 'n', 's']), 'the screen after stats, n, s');
   });
 
+  /** Opens the help panel of `on`, where it is closed. */
+  async function openHelp(on) {
+    if (await on.getAttribute('#help-toggle', 'aria-expanded') === 'false') await on.click('#help-toggle');
+  }
+
+  /** The layout shift `act` causes on `on`: the sum of the shifts seen until a frame after it. */
+  async function shiftOf(on, act) {
+    await on.evaluate(() => {
+      window.shifted = 0;
+      window.shiftWatch ??= new PerformanceObserver((list) => {
+        for (const shift of list.getEntries()) window.shifted += shift.value;
+      });
+      window.shiftWatch.observe({type: 'layout-shift'});
+    });
+    await act();
+    return on.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => setTimeout(() => {
+      window.shiftWatch.disconnect();
+      resolve(window.shifted);
+    }))));
+  }
+
   test('the buttons follow the game: a menu\'s numbers while it waits; a clicked word gives the field back',
        async () => {
     await load(() => page.reload());
-    for (const direction of ['north', 'east', 'south', 'west']) {
+    // Named with the letter they show, so that a voice can press what it sees.
+    for (const direction of ['n, north', 'e, east', 's, south', 'w, west']) {
       assert.equal(await page.getByRole('button', {name: direction, exact: true}).count(), 1, direction);
     }
     await page.click('#words >> text="n"');
     // Clicked, the button hands the focus back: what is typed next goes to the game.
     assert.equal(await page.evaluate(() => document.activeElement.id), 'command');
     await typeLine(['e']);
-    await typeLine(['buy']);
-    // Lord Tavrin's weapon shop: its menu, a button for each line, which sends the number.
+    // Lord Tavrin's weapon shop: its menu, a button for each line, which sends the number. Its
+    // long choices move nothing on the page that was there (a layout shift of 0.1 is poor), in
+    // a window wider than the console.
+    await page.setViewportSize({width: 1280, height: 800});
     const menu = ['1. Club - 30 gold', '2. Dagger - 70 gold', '3. Bow - 130 gold', '4. Leather Armor - 110 gold',
                   '5. Studed Leather Armor - 170 gold', '6. Leave shop'];
-    await page.waitForSelector('#choices button');
+    const opening = await shiftOf(page, async () => {
+      await typeLine(['buy']);
+      await page.waitForSelector('#choices button');
+    });
+    assert.ok(opening < 0.1, `the shop's menu shifts the page by ${opening}`);
     assert.deepEqual(await page.$$eval('#choices button', (buttons) => buttons.map((button) => button.textContent)),
                      menu);
     assert.equal(await page.getAttribute('#command', 'inputmode'), 'numeric');
     assert.equal(await page.isVisible('#words'), false);
     await assertAccessible(page);
-    await page.click('#choices >> text="6. Leave shop"');
+    const closing = await shiftOf(page, async () => {
+      await page.click('#choices >> text="6. Leave shop"');
+      await page.waitForSelector('#words', {state: 'visible'});
+    });
+    assert.ok(closing < 0.1, `leaving the shop shifts the page by ${closing}`);
+    await page.setViewportSize({width: 820, height: 560});
     await expectText(await consoleScreen(['n', 'e', 'buy', '6']), 'the screen after leaving the shop');
     assert.equal(await page.evaluate(() => document.activeElement.id), 'command');
     assert.equal(await page.isVisible('#words'), true);
     assert.equal(await page.getAttribute('#command', 'inputmode'), null);
   });
 
-  test('on a phone: no sideways scrolling, readable text, a north button', async () => {
+  test('the browser\'s text size and colour scheme are followed; the player\'s own last', async () => {
+    /**
+     * The font sizes in pixels of the page and its console, and the lightness (0 to 255) of the
+     * page and the console.
+     */
+    const look = (on) => on.evaluate(() => {
+      const lightness = (element) => {
+        const [r, g, b] = getComputedStyle(element).backgroundColor.match(/\d+/g).map(Number);
+        return Math.round(0.2126 * r + 0.7152 * g + 0.0722 * b);
+      };
+      const screen = document.getElementById('screen');
+      return {root: parseFloat(getComputedStyle(document.documentElement).fontSize),
+              font: parseFloat(getComputedStyle(screen).fontSize), page: lightness(document.body),
+              console: lightness(screen)};
+    });
+    const context = await browser.newContext({viewport: {width: 820, height: 560}});
+    try {
+      const visitor = await context.newPage();
+      await load(() => visitor.goto(url), visitor);
+      const usual = await look(visitor);
+      // A browser set to twice the usual text size: the console's text grows with it.
+      const cdp = await context.newCDPSession(visitor);
+      await cdp.send('Page.setFontSizes', {fontSizes: {standard: 32, fixed: 26}});
+      await load(() => visitor.reload(), visitor);
+      const large = await look(visitor);
+      assert.ok(large.font >= 1.5 * usual.font, `${usual.font} px, then ${large.font} px`);
+      await cdp.send('Page.setFontSizes', {fontSizes: {standard: 16, fixed: 13}});
+      // Light where the system asks for light, dark where it asks for dark.
+      for (const [colorScheme, light] of [['light', true], ['dark', false]]) {
+        await visitor.emulateMedia({colorScheme});
+        const colours = await look(visitor);
+        assert.deepEqual([colours.page > 128, colours.console > 128], [light, light], colorScheme);
+        await assertAccessible(visitor);
+      }
+      // The player's choice of colours and text size outlasts the page, over the system's.
+      await openHelp(visitor);
+      await visitor.selectOption('#theme', 'light');
+      await visitor.selectOption('#text-size', '150');
+      await load(() => visitor.reload(), visitor);
+      const chosen = await look(visitor);
+      assert.deepEqual([chosen.console > 128, chosen.root], [true, 1.5 * usual.root]);
+      // Where the browser keeps nothing, the settings hold for the page and the game plays.
+      const refusing = await browser.newPage({viewport: {width: 820, height: 560}});
+      await refusing.addInitScript(() => Object.defineProperty(window, 'localStorage', {get() {
+        throw new DOMException('The storage is refused', 'SecurityError');
+      }}));
+      const errors = [];
+      refusing.on('pageerror', (error) => errors.push(`${error}`));
+      await load(() => refusing.goto(url), refusing);
+      await openHelp(refusing);
+      await refusing.selectOption('#theme', 'light');
+      assert.deepEqual([(await look(refusing)).console > 128, errors], [true, []]);
+      await refusing.close();
+    } finally {
+      await context.close();
+    }
+  });
+
+  test('on a phone, upright and sideways: no sideways scrolling, readable text, every word a tap away',
+       async () => {
     const context = await browser.newContext(kPhone);
     phone = await context.newPage();
     await load(() => phone.goto(url), phone);
@@ -334,6 +426,34 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await phone.tap('#words >> text="n"');
     await expectText(await consoleScreen(['look', 'n']), 'the screen after the north button', phone);
     await phone.screenshot({path: path.join(artefacts, 'web-phone-map.png')});
+    // Turned sideways, then with the keyboard up (the window as short as the keyboard leaves
+    // it): the end of the answer and the typed line both in view, with no scrolling.
+    await phone.tap('#command');
+    await phone.keyboard.type('look');
+    await phone.keyboard.press('Enter');
+    const [end] = (await consoleAnswer(['look', 'n', 'look'])).slice(-1);
+    await phone.waitForFunction((end) => window.quellmoor.text().endsWith(`${end}\n`), end);
+    try {
+      for (const [width, height] of [[844, 390], [844, 200]]) {
+        await phone.setViewportSize({width, height});
+        await phone.waitForFunction((height) => innerHeight === height, height);
+        await phone.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve))));
+        const [last] = await placesOf(phone, [end]);
+        const field = await phone.locator('#command').boundingBox();
+        assert.ok(last.inScreen && last.inWindow, `${width}x${height}: ${JSON.stringify(last)}`);
+        assert.ok(field.y >= 0 && field.y + field.height <= height, `${width}x${height}: the field at ${field.y}`);
+        await phone.screenshot({path: path.join(artefacts, `web-phone-${width}x${height}.png`)});
+      }
+    } finally {
+      await phone.setViewportSize(kPhone.viewport);
+    }
+    // Every command word, from the game's own table, one tap away.
+    await openHelp(phone);
+    const offered = await phone.$$eval('#every-word button', (buttons) => buttons.map((button) => button.textContent));
+    assert.deepEqual(offered, await phone.evaluate(() => window.quellmoor.commandWords));
+    await phone.screenshot({path: path.join(artefacts, 'web-phone-words.png')});
+    await phone.tap('#every-word >> text="stats"');
+    await expectText(await consoleScreen(['look', 'n', 'look', 'stats']), 'the screen after stats from help', phone);
   });
 
   test('on a phone: menus by touch, leaving the keyboard as it was; another game with no keyboard', async () => {
