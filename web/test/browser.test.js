@@ -288,6 +288,11 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await expectText(await consoleScreen(['stats', 'n', 's']), 'the screen after stats, n, s');
   });
 
+  /** Resolves once `on` has drawn a frame after what was done so far. */
+  function nextFrame(on) {
+    return on.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve))));
+  }
+
   /** Opens the help panel of `on`, where it is closed. */
   async function openHelp(on) {
     if (await on.getAttribute('#help-toggle', 'aria-expanded') === 'false') await on.click('#help-toggle');
@@ -303,10 +308,11 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       window.shiftWatch.observe({type: 'layout-shift'});
     });
     await act();
-    return on.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => setTimeout(() => {
+    await nextFrame(on);
+    return on.evaluate(() => {
       window.shiftWatch.disconnect();
-      resolve(window.shifted);
-    }))));
+      return window.shifted;
+    });
   }
 
   test('the buttons follow the game: a menu\'s numbers while it waits; a clicked word gives the field back',
@@ -324,6 +330,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     // long choices move nothing on the page that was there (a layout shift of 0.1 is poor), in
     // a window wider than the console.
     await page.setViewportSize({width: 1280, height: 800});
+    await nextFrame(page);
     const menu = ['1. Club - 30 gold', '2. Dagger - 70 gold', '3. Bow - 130 gold', '4. Leather Armor - 110 gold',
                   '5. Studed Leather Armor - 170 gold', '6. Leave shop'];
     const opening = await shiftOf(page, async () => {
@@ -437,7 +444,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       for (const [width, height] of [[844, 390], [844, 200]]) {
         await phone.setViewportSize({width, height});
         await phone.waitForFunction((height) => innerHeight === height, height);
-        await phone.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve))));
+        await nextFrame(phone);
         const [last] = await placesOf(phone, [end]);
         const field = await phone.locator('#command').boundingBox();
         assert.ok(last.inScreen && last.inWindow, `${width}x${height}: ${JSON.stringify(last)}`);
