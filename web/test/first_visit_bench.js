@@ -8,7 +8,7 @@
 // copies beside them, and to the same site without those copies (the server gzips then), and
 // whether the first word was answered within kAnswerWanted. Like the repaint benchmark it
 // judges no time (exit status 0 unless a visit fails): on a 2-core machine shared with other
-// work, the same build's median ranged from 2.87 to 3.31 s.
+// work, the medians of five visits to the same build ranged from 2.9 to 3.4 s.
 //
 //   node web/test/first_visit_bench.js [VISITS]     (default 3; the site: build-web/site, or
 //                                                    QUELLMOOR_WEB_SITE)
