@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Quellmoor for the browser into build-web/site/: the page (index.html, terminal.js,
 # its manifest, icons and service worker) and the game (quellmoor.js and quellmoor.wasm,
-# compiled from the same sources as the console program).
+# compiled from the same sources as the console program), each text and the WebAssembly with
+# brotli and gzip copies beside it (NAME.br, NAME.gz).
 #
 # Needs Debian's emscripten, cmake and ninja, and node:
 #   sudo apt-get install emscripten cmake ninja-build nodejs
@@ -18,13 +19,16 @@ site=build-web/site
 rm -rf "$site"
 mkdir -p "$site"
 cp web/index.html web/terminal.js web/screen.js web/session.js web/keep.js web/share.js web/updates.js \
-    web/loader.js web/game_text.js web/line_editor.js web/notice.js web/manifest.webmanifest web/icon.svg web/icon-180.png \
+    web/loader.js web/game_text.js web/line_editor.js web/notice.js web/settings.js web/help.js web/layout.js \
+    web/manifest.webmanifest web/icon.svg web/icon-180.png \
     build-web/cmake/web/quellmoor.js build-web/cmake/web/quellmoor.wasm "$site/"
 # The program checks that the compiled code it fetches is of its own build (updates.js).
 echo "createQuellmoor.wasmSha256 = '$(sha256sum "$site/quellmoor.wasm" | cut -c1-64)';" >> "$site/quellmoor.js"
 
 # The service worker keeps this build's files under a name of their own: a hash of them.
 node web/precache.js "$site"
+# Brotli and gzip copies beside the files, last, for a server that sends such copies.
+node web/precompress.js "$site"
 
 echo "Built $site:"
 ls -l "$site"

@@ -2,8 +2,9 @@
 # Checks the browser version: builds it, plays every golden transcript and a long script
 # on it under node against the console program, and plays it in a real browser (Debian's
 # chromium, driven by Playwright) on a desktop and on a phone, then times its answers over
-# a game of 1,000 commands. Installs what is missing (as root, on Debian); Debian 12's own
-# nodejs (Node 18) will do. Screenshots and the page's size and load time land in build-web/.
+# a game of 1,000 commands and a first visit over a slow network. Installs what is missing
+# (as root, on Debian); Debian 12's own nodejs (Node 18) will do. Screenshots and the
+# page's size and load time land in build-web/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -37,3 +38,6 @@ node --test web/test/golden.test.js web/test/server.test.js web/test/browser.tes
 # The cost of an answer late in a long game against early in it, on a desktop and on a
 # slowed phone: fails when it more than doubles.
 node web/test/repaint_bench.js
+# A first visit on a slow phone through web/server.js: the times to the banner and to the
+# first answered word, printed, not judged.
+node web/test/first_visit_bench.js

@@ -4,9 +4,10 @@
 //
 // It answers as a browser expects of a static site: GET and HEAD only; every answer with
 // its length; an ETag (a hash of the file's bytes) so that a repeat visit gets 304 Not
-// Modified; text and WebAssembly gzipped for a browser that accepts it; one byte range if
-// asked. The site is its folder: a path that leads out of it, by `..` or through a
-// symbolic link, is refused.
+// Modified; text and WebAssembly compressed for a browser that accepts it (the brotli or gzip
+// copy a build left beside the file, else gzipped here); one byte range if asked. The site is
+// its folder: a path that leads out of it, by `..` or through a symbolic link, is refused,
+// and so is anything but a regular file.
 
 'use strict';
 
@@ -29,7 +30,7 @@ const kTypes = {
   '.webmanifest': 'application/manifest+json',
 };
 
-// Worth gzipping: text and WebAssembly (a PNG is compressed already).
+// Worth compressing: text and WebAssembly (a PNG is compressed already).
 const kCompressible = new Set(['.html', '.js', '.mjs', '.css', '.wasm', '.txt', '.json', '.svg', '.webmanifest']);
 
 // Longer paths are refused (no file of the site has a name near this long). The query is not
@@ -60,33 +61,42 @@ function fileFor(top, target) {
 }
 
 /**
- * The bytes of `file` if it is a file of the site whose real folder is `realTop`, or null:
- * a symbolic link that leads outside the site names no file of it (404, as for a file that
- * is not there, so that nothing outside the site can be probed). A link to a file inside is
- * followed.
+ * `file` if it is a regular file of the site whose real folder is `realTop`, as {bytes,
+ * modified}; or null. A symbolic link that leads outside the site names no file of it (404, as
+ * for a file that is not there, so that nothing outside the site can be probed); a link to a
+ * file inside is followed. A folder, FIFO, socket or device is no file either: it is never
+ * read (a read of a FIFO waits for a writer, holding one of Node's few threads for good), and
+ * the file is opened without waiting, then checked again, in case it changed in between.
  */
 async function siteFile(realTop, file) {
+  let handle;
   try {
     const real = await fs.promises.realpath(file);
-    if (!real.startsWith(realTop + path.sep)) return null;
-    return await fs.promises.readFile(real);
+    if (!real.startsWith(realTop + path.sep) || !(await fs.promises.stat(real)).isFile()) return null;
+    handle = await fs.promises.open(real, fs.constants.O_RDONLY | (fs.constants.O_NONBLOCK ?? 0));
+    const stats = await handle.stat();
+    return stats.isFile() ? {bytes: await handle.readFile(), modified: stats.mtimeMs} : null;
   } catch {
-    return null;  // not there, a folder, or unreadable
+    return null;  // not there, or unreadable
+  } finally {
+    await handle?.close();
   }
 }
 
-/** Whether an Accept-Encoding header lets the answer be gzipped (`gzip;q=0` refuses it). */
-function acceptsGzip(header = '') {
-  let gzip;
-  let any;
+/**
+ * The encodings an Accept-Encoding header lets the answer have, of those the server makes,
+ * best first: 'br' before 'gzip' where both are as welcome (`gzip;q=0` refuses gzip).
+ */
+function acceptedEncodings(header = '') {
+  const weights = new Map();
   for (const part of header.toLowerCase().split(',')) {
     const [coding, ...parameters] = part.split(';').map((word) => word.trim());
     const q = parameters.find((parameter) => parameter.startsWith('q='));
-    const weight = q === undefined ? 1 : Number(q.slice(2));
-    if (coding === 'gzip' || coding === 'x-gzip') gzip = weight;
-    if (coding === '*') any = weight;
+    weights.set(coding === 'x-gzip' ? 'gzip' : coding, q === undefined ? 1 : Number(q.slice(2)));
   }
-  return (gzip ?? any ?? 0) > 0;
+  const weightOf = (coding) => weights.get(coding) ?? weights.get('*') ?? 0;
+  return ['br', 'gzip'].filter((coding) => weightOf(coding) > 0)
+                       .sort((a, b) => weightOf(b) - weightOf(a));
 }
 
 /** Whether an If-None-Match header names `etag` (or any: `*`). */
@@ -141,12 +151,17 @@ function refuse(response, status, headers = {}) {
   response.end(text);  // Node sends no body to HEAD
 }
 
+// Compressed copies a build may leave beside a file (web/precompress.js makes them).
+const kTwins = {br: '.br', gzip: '.gz'};
+
 /**
- * What is sent of the file `file`, whose bytes are `bytes`, to `request`: the body and the
- * headers that describe it, ETag included. A range is of the file's own bytes, so a request
- * with one gets them uncompressed.
+ * What is sent of `found`, the site's file `file` as siteFile finds it, to `request`: the body
+ * and the headers that describe it, ETag included. Compressed, it is the file's compressed
+ * copy beside it where there is one no older than the file, else gzipped here. A range is of
+ * the file's own bytes, so a request with one gets them uncompressed.
  */
-async function representation(file, bytes, request, gzipCache) {
+async function representation(file, found, realTop, request, gzipCache) {
+  const {bytes} = found;
   const extension = path.extname(file);
   const hash = crypto.createHash('sha256').update(bytes).digest('hex').slice(0, 32);
   const headers = {
@@ -157,12 +172,16 @@ async function representation(file, bytes, request, gzipCache) {
   };
   if (!kCompressible.has(extension)) return {body: bytes, headers};
   headers.Vary = 'Accept-Encoding';
-  if (request.headers.range !== undefined || !acceptsGzip(request.headers['accept-encoding'])) {
-    return {body: bytes, headers};
+  const encodings = request.headers.range === undefined ? acceptedEncodings(request.headers['accept-encoding']) : [];
+  const encoded = (body, coding) => ({body, headers: {...headers, 'Content-Encoding': coding,
+                                                      'ETag': `"${hash}-${coding}"`}});
+  for (const coding of encodings) {
+    const twin = await siteFile(realTop, file + kTwins[coding]);
+    if (twin && twin.modified >= found.modified) return encoded(twin.bytes, coding);
   }
+  if (!encodings.includes('gzip')) return {body: bytes, headers};
   const gzipped = await gzipCache.of(file, hash, bytes);
-  if (gzipped.length >= bytes.length) return {body: bytes, headers};
-  return {body: gzipped, headers: {...headers, 'Content-Encoding': 'gzip', 'ETag': `"${hash}-gzip"`}};
+  return gzipped.length < bytes.length ? encoded(gzipped, 'gzip') : {body: bytes, headers};
 }
 
 /** Answers one request for a file of the site whose folder is `top` (real: `realTop`). */
@@ -172,12 +191,12 @@ async function answer(top, realTop, gzipCache, request, response) {
     return;
   }
   const file = fileFor(top, request.url);
-  const bytes = typeof file === 'number' ? null : await siteFile(realTop, file);
-  if (bytes === null) {
+  const found = typeof file === 'number' ? null : await siteFile(realTop, file);
+  if (found === null) {
     refuse(response, typeof file === 'number' ? file : 404);
     return;
   }
-  let {body, headers} = await representation(file, bytes, request, gzipCache);
+  let {body, headers} = await representation(file, found, realTop, request, gzipCache);
   if (matchesTag(request.headers['if-none-match'], headers.ETag)) {
     response.writeHead(304, headers).end();
     return;
@@ -225,7 +244,7 @@ async function serve(root, port) {
   });
 }
 
-module.exports = {serve};
+module.exports = {serve, kCompressible};
 
 /** What stopped the server from starting, in words, for the port `port` and the folder `root`. */
 function whyNot(error, port, root) {

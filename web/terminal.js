@@ -12,10 +12,11 @@
 // kept as it goes (keep.js) and replayed on the next load, or shared as a link (share.js).
 
 import {GameText} from './game_text.js';
+import {everyWord, offerWords} from './help.js';
 import {Keeper} from './keep.js';
 import {LineEditor} from './line_editor.js';
-import {button, say} from './notice.js';
 import {loadModule} from './loader.js';
+import {button, say} from './notice.js';
 import {Screen} from './screen.js';
 import {Replay, Session, Stage} from './session.js';
 import {installSharing, takeSharedGame} from './share.js';
@@ -34,7 +35,7 @@ const hint = document.getElementById('hint');
 const notice = document.getElementById('notice');
 const pending = document.getElementById('pending');  // lines typed before the game could take them
 // The groups of buttons that send their word to the game.
-const wordGroups = [words, choices];
+const wordGroups = [words, choices, everyWord];
 
 // Lines the screen keeps, as a terminal keeps a scrollback (1,000 is a common default). The
 // 25 blank lines that clear the screen before each answer are kept for the last answer
@@ -449,6 +450,7 @@ function loadGame(again = false) {
     game = module;
     gameText = new GameText(game);
     editor.completions = gameText.completions;
+    offerWords(gameText.commandWords);
     showButtons(words);
     play(...await takingUp);
   }, (error) => failLoad(error.message));

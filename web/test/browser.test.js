@@ -169,7 +169,9 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
    * milliseconds until the banner shows.
    */
   async function load(how, on = page) {
-    await on.evaluate(() => localStorage.clear()).catch(() => {});  // none kept before a first load
+    // No game kept before a first load; the player's settings ("quellmoor.NAME") stay.
+    await on.evaluate(() => Object.keys(localStorage).filter((key) => key.startsWith('quellmoor '))
+                                .forEach((key) => localStorage.removeItem(key))).catch(() => {});
     const start = Date.now();
     await how();
     await on.waitForFunction(() => window.quellmoor && window.quellmoor.text().includes('Welcome Quellmoor v1.0'),
@@ -187,7 +189,8 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     }));
     assert.deepEqual(timing.size, {cols: 80, rows: 25});
 
-    const files = fs.readdirSync(site).sort().map((name) => {
+    // The page's own files; the compressed copies beside them are another form of the same.
+    const files = fs.readdirSync(site).sort().filter((name) => !/\.(br|gz)$/.test(name)).map((name) => {
       const bytes = fs.readFileSync(path.join(site, name));
       return {name, bytes: bytes.length, gzipped: zlib.gzipSync(bytes, {level: 9}).length};
     });
@@ -315,10 +318,38 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await expectText(await consoleScreen(['stats', 'n', 's']), 'the screen after stats, n, s');
   });
 
+  /** Resolves once `on` has drawn a frame after what was done so far. */
+  function nextFrame(on) {
+    return on.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve))));
+  }
+
+  /** Opens the help panel of `on`, where it is closed. */
+  async function openHelp(on) {
+    if (await on.getAttribute('#help-toggle', 'aria-expanded') === 'false') await on.click('#help-toggle');
+  }
+
+  /** The layout shift `act` causes on `on`: the sum of the shifts seen until a frame after it. */
+  async function shiftOf(on, act) {
+    await on.evaluate(() => {
+      window.shifted = 0;
+      window.shiftWatch ??= new PerformanceObserver((list) => {
+        for (const shift of list.getEntries()) window.shifted += shift.value;
+      });
+      window.shiftWatch.observe({type: 'layout-shift'});
+    });
+    await act();
+    await nextFrame(on);
+    return on.evaluate(() => {
+      window.shiftWatch.disconnect();
+      return window.shifted;
+    });
+  }
+
   test('the buttons follow the game: a menu\'s numbers while it waits; a clicked word gives the field back',
        async () => {
     await load(() => page.reload());
-    for (const direction of ['north', 'east', 'south', 'west']) {
+    // Named with the letter they show, so that a voice can press what it sees.
+    for (const direction of ['n, north', 'e, east', 's, south', 'w, west']) {
       assert.equal(await page.getByRole('button', {name: direction, exact: true}).count(), 1, direction);
     }
     await page.click('#words >> text="n"');
@@ -331,17 +362,29 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     assert.notEqual(await described(), null, 'the field no longer described');
     await page.focus('#command');
     await typeLine(['e']);
-    await typeLine(['buy']);
-    // Lord Tavrin's weapon shop: its menu, a button for each line, which sends the number.
+    // Lord Tavrin's weapon shop: its menu, a button for each line, which sends the number. Its
+    // long choices move nothing on the page that was there (a layout shift of 0.1 is poor), in
+    // a window wider than the console.
+    await page.setViewportSize({width: 1280, height: 800});
+    await nextFrame(page);
     const menu = ['1. Club - 30 gold', '2. Dagger - 70 gold', '3. Bow - 130 gold', '4. Leather Armor - 110 gold',
                   '5. Studed Leather Armor - 170 gold', '6. Leave shop'];
-    await page.waitForSelector('#choices button');
+    const opening = await shiftOf(page, async () => {
+      await typeLine(['buy']);
+      await page.waitForSelector('#choices button');
+    });
+    assert.ok(opening < 0.1, `the shop's menu shifts the page by ${opening}`);
     assert.deepEqual(await page.$$eval('#choices button', (buttons) => buttons.map((button) => button.textContent)),
                      menu);
     assert.equal(await page.getAttribute('#command', 'inputmode'), 'numeric');
     assert.equal(await page.isVisible('#words'), false);
     await assertAccessible(page);
-    await page.click('#choices >> text="6. Leave shop"');
+    const closing = await shiftOf(page, async () => {
+      await page.click('#choices >> text="6. Leave shop"');
+      await page.waitForSelector('#words', {state: 'visible'});
+    });
+    assert.ok(closing < 0.1, `leaving the shop shifts the page by ${closing}`);
+    await page.setViewportSize({width: 820, height: 560});
     await expectText(await consoleScreen(['n', 'e', 'buy', '6']), 'the screen after leaving the shop');
     // The game says nothing as the shop is left; the page does.
     assert.deepEqual(await heard(page), ['[Menu closed. The game printed nothing.]']);
@@ -350,7 +393,66 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     assert.equal(await page.getAttribute('#command', 'inputmode'), null);
   });
 
-  test('on a phone: no sideways scrolling, readable text, a north button', async () => {
+  test('the browser\'s text size and colour scheme are followed; the player\'s own last', async () => {
+    /**
+     * The font sizes in pixels of the page and its console, and the lightness (0 to 255) of the
+     * page and the console.
+     */
+    const look = (on) => on.evaluate(() => {
+      const lightness = (element) => {
+        const [r, g, b] = getComputedStyle(element).backgroundColor.match(/\d+/g).map(Number);
+        return Math.round(0.2126 * r + 0.7152 * g + 0.0722 * b);
+      };
+      const screen = document.getElementById('screen');
+      return {root: parseFloat(getComputedStyle(document.documentElement).fontSize),
+              font: parseFloat(getComputedStyle(screen).fontSize), page: lightness(document.body),
+              console: lightness(screen)};
+    });
+    const context = await browser.newContext({viewport: {width: 820, height: 560}});
+    try {
+      const visitor = await context.newPage();
+      await load(() => visitor.goto(url), visitor);
+      const usual = await look(visitor);
+      // A browser set to twice the usual text size: the console's text grows with it.
+      const cdp = await context.newCDPSession(visitor);
+      await cdp.send('Page.setFontSizes', {fontSizes: {standard: 32, fixed: 26}});
+      await load(() => visitor.reload(), visitor);
+      const large = await look(visitor);
+      assert.ok(large.font >= 1.5 * usual.font, `${usual.font} px, then ${large.font} px`);
+      await cdp.send('Page.setFontSizes', {fontSizes: {standard: 16, fixed: 13}});
+      // Light where the system asks for light, dark where it asks for dark.
+      for (const [colorScheme, light] of [['light', true], ['dark', false]]) {
+        await visitor.emulateMedia({colorScheme});
+        const colours = await look(visitor);
+        assert.deepEqual([colours.page > 128, colours.console > 128], [light, light], colorScheme);
+        await assertAccessible(visitor);
+      }
+      // The player's choice of colours and text size outlasts the page, over the system's.
+      await openHelp(visitor);
+      await visitor.selectOption('#theme', 'light');
+      await visitor.selectOption('#text-size', '150');
+      await load(() => visitor.reload(), visitor);
+      const chosen = await look(visitor);
+      assert.deepEqual([chosen.console > 128, chosen.root], [true, 1.5 * usual.root]);
+      // Where the browser keeps nothing, the settings hold for the page and the game plays.
+      const refusing = await browser.newPage({viewport: {width: 820, height: 560}});
+      await refusing.addInitScript(() => Object.defineProperty(window, 'localStorage', {get() {
+        throw new DOMException('The storage is refused', 'SecurityError');
+      }}));
+      const errors = [];
+      refusing.on('pageerror', (error) => errors.push(`${error}`));
+      await load(() => refusing.goto(url), refusing);
+      await openHelp(refusing);
+      await refusing.selectOption('#theme', 'light');
+      assert.deepEqual([(await look(refusing)).console > 128, errors], [true, []]);
+      await refusing.close();
+    } finally {
+      await context.close();
+    }
+  });
+
+  test('on a phone, upright and sideways: no sideways scrolling, readable text, every word a tap away',
+       async () => {
     const context = await browser.newContext(kPhone);
     phone = await context.newPage();
     await load(() => phone.goto(url), phone);
@@ -369,6 +471,34 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await phone.tap('#words >> text="n"');
     await expectText(await consoleScreen(['look', 'n']), 'the screen after the north button', phone);
     await phone.screenshot({path: path.join(artefacts, 'web-phone-map.png')});
+    // Turned sideways, then with the keyboard up (the window as short as the keyboard leaves
+    // it): the end of the answer and the typed line both in view, with no scrolling.
+    await phone.tap('#command');
+    await phone.keyboard.type('look');
+    await phone.keyboard.press('Enter');
+    const [end] = (await consoleAnswer(['look', 'n', 'look'])).slice(-1);
+    await phone.waitForFunction((end) => window.quellmoor.text().endsWith(`${end}\n`), end);
+    try {
+      for (const [width, height] of [[844, 390], [844, 200]]) {
+        await phone.setViewportSize({width, height});
+        await phone.waitForFunction((height) => innerHeight === height, height);
+        await nextFrame(phone);
+        const [last] = await placesOf(phone, [end]);
+        const field = await phone.locator('#command').boundingBox();
+        assert.ok(last.inScreen && last.inWindow, `${width}x${height}: ${JSON.stringify(last)}`);
+        assert.ok(field.y >= 0 && field.y + field.height <= height, `${width}x${height}: the field at ${field.y}`);
+        await phone.screenshot({path: path.join(artefacts, `web-phone-${width}x${height}.png`)});
+      }
+    } finally {
+      await phone.setViewportSize(kPhone.viewport);
+    }
+    // Every command word, from the game's own table, one tap away.
+    await openHelp(phone);
+    const offered = await phone.$$eval('#every-word button', (buttons) => buttons.map((button) => button.textContent));
+    assert.deepEqual(offered, await phone.evaluate(() => window.quellmoor.commandWords));
+    await phone.screenshot({path: path.join(artefacts, 'web-phone-words.png')});
+    await phone.tap('#every-word >> text="stats"');
+    await expectText(await consoleScreen(['look', 'n', 'look', 'stats']), 'the screen after stats from help', phone);
   });
 
   test('on a phone: menus by touch, leaving the keyboard as it was; another game with no keyboard', async () => {
@@ -600,8 +730,9 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await load(() => visitor.goto(`http://127.0.0.1:${copyServer.address().port}/`), visitor);
       await visitor.waitForFunction(() => navigator.serviceWorker.controller);
       // The page and the worker that keeps it share what they fetch (the worker script
-      // itself is the browser's to fetch, as often as it looks for a new one).
-      const files = fetched.filter((target) => target !== '/sw.js');
+      // itself is the browser's to fetch, as often as it looks for a new one, and the tab's
+      // icon is the browser's to fetch when it likes, at times after the worker kept it).
+      const files = fetched.filter((target) => !['/sw.js', '/icon.svg'].includes(target));
       assert.deepEqual(files.filter((target, i) => files.indexOf(target) !== i), [], 'fetched twice');
       const kept = await visitor.evaluate(() => caches.keys());
       // Another app on the same host keeps its own files; the cache an older worker of the

@@ -15,8 +15,9 @@ const path = require('node:path');
 const zlib = require('node:zlib');
 const {after, before, test} = require('node:test');
 
-// The site: a page, a script long enough to be worth compressing, and two symbolic links,
-// one to the script, one to a file outside the site.
+// The site: a page, a script long enough to be worth compressing, another left with brotli and
+// gzip copies beside it, two symbolic links, one to the script, one to a file outside the site,
+// and a FIFO.
 const top = fs.mkdtempSync(path.join(os.tmpdir(), 'quellmoor-server-'));
 const site = path.join(top, 'site');
 const script = Buffer.from('console.log("Welcome to Quellmoor");\n'.repeat(40));
@@ -26,6 +27,11 @@ fs.writeFileSync(path.join(site, 'game.js'), script);
 fs.writeFileSync(path.join(top, 'secret.txt'), 'not part of the site\n');
 fs.symlinkSync('game.js', path.join(site, 'alias.js'));
 fs.symlinkSync(path.join('..', 'secret.txt'), path.join(site, 'secret.txt'));
+const packed = Buffer.from('console.log("Packed beforehand");\n'.repeat(40));
+fs.writeFileSync(path.join(site, 'packed.js'), packed);
+fs.writeFileSync(path.join(site, 'packed.js.br'), zlib.brotliCompressSync(packed));
+fs.writeFileSync(path.join(site, 'packed.js.gz'), zlib.gzipSync(packed));
+childProcess.execFileSync('mkfifo', [path.join(site, 'pipe.js')]);
 
 /**
  * Runs web/server.js with `args`: resolves to the process and its port once it serves, or
@@ -43,7 +49,7 @@ function startServer(args) {
 }
 
 /** The server's answer to `target`, sent exactly as it is: status, headers and the body's bytes. */
-function ask(port, target, {method = 'GET', headers = {}} = {}) {
+function ask(port, target, {method = 'GET', headers = {}, timeout = 5000} = {}) {
   return new Promise((resolve, reject) => {
     const request = http.request({host: '127.0.0.1', port, path: target, method, headers, agent: false},
                                  (response) => {
@@ -54,7 +60,7 @@ function ask(port, target, {method = 'GET', headers = {}} = {}) {
                                                                      body: Buffer.concat(chunks)}));
                                  });
     request.on('error', reject);
-    request.setTimeout(5000, () => request.destroy(new Error(`no answer to ${method} ${target.slice(0, 20)}`)));
+    request.setTimeout(timeout, () => request.destroy(new Error(`no answer to ${method} ${target.slice(0, 20)}`)));
     request.end();
   });
 }
@@ -74,6 +80,10 @@ test('the server answers every request, a malformed one with a 4xx, and goes on 
   for (const [target, status] of answers) {
     assert.equal((await ask(server.port, target)).status, status, target.slice(0, 30));
   }
+  // A FIFO is no file: refused at once, however often, with every thread of Node's pool free.
+  const pipes = await Promise.all(new Array(6).fill().map(() => ask(server.port, '/pipe.js', {timeout: 1000})));
+  assert.deepEqual(pipes.map((answer) => answer.status), new Array(6).fill(404));
+  assert.equal((await ask(server.port, '/game.js', {timeout: 1000})).status, 200, 'after the FIFO');
   for (const method of ['POST', 'PUT', 'DELETE', 'OPTIONS']) {
     const answer = await ask(server.port, '/index.html', {method});
     assert.deepEqual([answer.status, answer.headers.allow], [405, 'GET, HEAD'], method);
@@ -98,6 +108,17 @@ test('a file goes with its length, gzipped to who accepts it, in one range if as
        assert.equal(gzipped.headers['content-length'], String(gzipped.body.length));
        assert.ok(gzipped.body.length < script.length / 4, `${gzipped.body.length} bytes gzipped`);
        assert.deepEqual(zlib.gunzipSync(gzipped.body), script);
+
+       // Copies compressed beforehand are sent as they are, brotli first; one older than its file is not.
+       for (const [accepted, coding, unpack] of [['gzip, deflate, br', 'br', zlib.brotliDecompressSync],
+                                                 ['gzip', 'gzip', zlib.gunzipSync]]) {
+         const answer = await ask(server.port, '/packed.js', {headers: {'accept-encoding': accepted}});
+         assert.deepEqual([answer.headers['content-encoding'], unpack(answer.body)], [coding, packed], accepted);
+       }
+       const stale = new Date(Date.now() - 60000);
+       fs.utimesSync(path.join(site, 'packed.js.br'), stale, stale);
+       const fresh = await ask(server.port, '/packed.js', {headers: {'accept-encoding': 'br, gzip;q=0.5'}});
+       assert.deepEqual([fresh.headers['content-encoding'], zlib.gunzipSync(fresh.body)], ['gzip', packed]);
 
        const repeat = await ask(server.port, '/game.js',
                                 {headers: {'accept-encoding': 'gzip', 'if-none-match': gzipped.headers.etag}});
