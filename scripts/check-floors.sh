@@ -4,7 +4,8 @@
 #   ground:   game/
 #   rules:    world/ combat/ goods/   (over the ground)
 #   play:     play/                   (the command loop, over the rules)
-#   adapters: terminal/ windows/ and main.cpp (on top; web/ is its own build above play/)
+#   program:  program/                (what the POSIX and Windows programs share, over play)
+#   adapters: posix/ windows/         (on top; web/ is its own build above play/)
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 

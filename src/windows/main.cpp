@@ -4,10 +4,10 @@
 #include <string>
 #include <string_view>
 
-#include "command_line.hpp"
 #include "play/play_game.hpp"
+#include "program/command_line.hpp"
 #include "windows/console_session.hpp"
-#include "windows/handle_streams.hpp"
+#include "windows/handle_io.hpp"
 #include "windows/windows_api.hpp"
 
 namespace {

@@ -1,7 +1,7 @@
 // The screen under the line editor: it holds back an unfinished last line for the
 // editor's prompt, and must still put every byte on the screen, in order.
 
-#include "terminal/line_editor.hpp"
+#include "posix/line_editor.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "windows/handle_streams.hpp"
+#include "windows/handle_io.hpp"
 
 #include <algorithm>
 

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "command_line.hpp"
 #include "play/play_game.hpp"
-#include "terminal/posix_streams.hpp"
+#include "posix/descriptor_io.hpp"
+#include "program/command_line.hpp"
 #ifdef QUELLMOOR_HAS_LINE_EDITOR
-#include "terminal/line_editor.hpp"
+#include "posix/line_editor.hpp"
 #endif
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "terminal/posix_streams.hpp"
-#include "terminal/terminal_signals.hpp"
+#include "posix/descriptor_io.hpp"
+#include "posix/terminal_signals.hpp"
 
 namespace quellmoor {
 

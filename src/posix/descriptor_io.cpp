@@ -1,4 +1,4 @@
-#include "terminal/posix_streams.hpp"
+#include "posix/descriptor_io.hpp"
 
 #include <poll.h>
 #include <sys/ioctl.h>

@@ -1,4 +1,4 @@
-#include "terminal/line_editor.hpp"
+#include "posix/line_editor.hpp"
 
 #include <sys/select.h>
 #include <term.h>

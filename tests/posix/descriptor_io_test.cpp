@@ -1,6 +1,6 @@
 // Standard input and output as the program uses them: real file descriptors.
 
-#include "terminal/posix_streams.hpp"
+#include "posix/descriptor_io.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "terminal/terminal_signals.hpp"
+#include "posix/terminal_signals.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>
