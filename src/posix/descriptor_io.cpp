@@ -4,70 +4,39 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 namespace quellmoor {
 namespace {
 
-// Whether a failed read or write should simply be tried again. A descriptor the game
-// inherited may be non-blocking (its parent set it so): then "not now" means wait for it,
-// not the end of input or a broken screen.
-bool worthRetrying(int fd, short event) {
-    if (errno == EINTR) {
-        return true;  // GCOVR_EXCL_LINE: a signal caught mid-call; no test sends one
+// A descriptor the game inherited may be non-blocking: "not now" is waited out, never taken
+// for the end of input or a lost screen.
+template <class Call>
+Transfer retried(int fd, short event, Call call) {
+    while (true) {
+        const ssize_t count = call();
+        if (count >= 0) {
+            return {static_cast<std::size_t>(count), 0};
+        }
+        pollfd ready{fd, event, 0};
+        const bool notNow = errno == EAGAIN || errno == EWOULDBLOCK;
+        if (errno != EINTR && !(notNow && (::poll(&ready, 1, -1) >= 0 || errno == EINTR))) {
+            return {0, static_cast<SystemError>(errno)};
+        }
     }
-    if (errno != EAGAIN && errno != EWOULDBLOCK) {
-        return false;
-    }
-    pollfd ready{fd, event, 0};
-    return ::poll(&ready, 1, -1) >= 0 || errno == EINTR;
 }
 
 }  // namespace
 
-FileDescriptorInput::int_type FileDescriptorInput::underflow() {
-    if (ended_) {
-        return traits_type::eof();
-    }
-    ssize_t count;
-    do {
-        count = ::read(fd_, buffer_.data(), buffer_.size());
-    } while (count < 0 && worthRetrying(fd_, POLLIN));
-    if (count <= 0) {
-        ended_ = true;
-        error_ = count < 0 ? errno : 0;
-        return traits_type::eof();
-    }
-    setg(buffer_.data(), buffer_.data(), buffer_.data() + count);
-    return traits_type::to_int_type(buffer_[0]);
+Transfer DescriptorIo::read(char* into, std::size_t size) const {
+    return retried(fd_, POLLIN, [&] { return ::read(fd_, into, size); });
 }
 
-std::streamsize FileDescriptorInput::showmanyc() {
-    if (ended_) {
-        return -1;  // nothing more will ever come
-    }
+Transfer DescriptorIo::write(const char* from, std::size_t size) const {
+    return retried(fd_, POLLOUT, [&] { return ::write(fd_, from, size); });
+}
+
+std::streamsize DescriptorIo::waiting() const {
     int waiting = 0;
-    if (::ioctl(fd_, FIONREAD, &waiting) != 0) {
-        return 0;  // unknown: the reader must assume it may have to wait
-    }
-    return waiting;
-}
-
-std::streamsize FileDescriptorOutput::xsputn(const char* text, std::streamsize size) {
-    std::streamsize written = 0;
-    while (written < size && error_ == 0) {
-        const ssize_t count =
-            ::write(fd_, text + written, static_cast<std::size_t>(size - written));
-        if (count > 0) {
-            written += count;
-        } else if (count == 0) {
-            // Nothing taken and no reason given: retrying would spin.
-            error_ = EIO;  // GCOVR_EXCL_LINE: no device in a test answers a write so
-        } else if (!worthRetrying(fd_, POLLOUT)) {
-            error_ = errno;
-        }
-    }
-    return written;
+    return ::ioctl(fd_, FIONREAD, &waiting) == 0 ? waiting : 0;  // 0: the reader must assume a wait
 }
 
 }  // namespace quellmoor

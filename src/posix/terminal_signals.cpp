@@ -9,38 +9,36 @@
 namespace quellmoor {
 namespace {
 
-// What the handlers reach. A handler can reach only static storage, so this one record
-// is the exception to "no mutable globals": filled in before the first handler is
-// installed, emptied after the last is removed, and written by the handlers only through
-// the two flags.
-struct Reached {
+// A handler reaches only static storage: the one mutable global, set before the first
+// handler is installed and cleared after the last is removed; handlers write only flags.
+struct SharedWithHandlers {
     int terminal = -1;
-    termios found{};
-    int wakeUp = -1;  // the pipe's writing end
+    termios settingsBefore{};
+    int wakeUpWriter = -1;
     volatile std::sig_atomic_t continued = 0;
     volatile std::sig_atomic_t resized = 0;
 };
-Reached reached;
+SharedWithHandlers shared;
 
 void putTerminalBack() {
-    // In the background the terminal is another job's, and changing it would stop the
-    // game (SIGTTOU). TCSANOW: waiting for output to drain could wait forever inside a
-    // handler (Ctrl-S), and flushing would lose what the player typed ahead.
-    if (tcgetpgrp(reached.terminal) == getpgrp()) {
-        tcsetattr(reached.terminal, TCSANOW, &reached.found);
+    // Not while another job holds it (that would stop the game). TCSANOW: draining could
+    // wait forever in a handler (Ctrl-S), and flushing would lose the type-ahead.
+    const pid_t holder = tcgetpgrp(shared.terminal);
+    if (holder < 0 || holder == getpgrp()) {
+        tcsetattr(shared.terminal, TCSANOW, &shared.settingsBefore);
     }
 }
 
 sigset_t blockedInHandlers() {
     sigset_t blocked;
     sigemptyset(&blocked);
-    for (const int signal : TerminalSignals::kTaken) {
+    for (const int signal : TerminalSignals::kTakenOver) {
         sigaddset(&blocked, signal);
     }
     return blocked;
 }
 
-void handle(int signal, void (*handler)(int)) {
+void installHandler(int signal, void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
     action.sa_mask = blockedInHandlers();  // one handler at a time
@@ -48,11 +46,10 @@ void handle(int signal, void (*handler)(int)) {
     sigaction(signal, &action, nullptr);
 }
 
-// Takes the signal's default action now: ends or stops the game, as if it had never been
-// caught. Sent with raise(), to this process alone; it waits, blocked while its handler
-// runs, until unblocked here.
+// Ends or stops the game as if the signal had never been caught: raised in this process
+// alone, it waits, blocked while its handler runs, until unblocked here.
 void takeDefaultAction(int signal) {
-    handle(signal, SIG_DFL);
+    installHandler(signal, SIG_DFL);
     raise(signal);
     sigset_t just;
     sigemptyset(&just);
@@ -74,7 +71,7 @@ void stopTheGame(int signal) {
     const int saved = errno;
     putTerminalBack();
     takeDefaultAction(signal);  // stopped here until continued
-    handle(signal, stopTheGame);
+    installHandler(signal, stopTheGame);
     // The game may not have stopped at all: the system does not stop a job no shell can
     // continue (one started by tmux, ssh or xterm -e), and then no SIGCONT comes. Either
     // way the terminal is the game's again.
@@ -84,84 +81,68 @@ void stopTheGame(int signal) {
 
 void tellTheReadingLoop(int signal) {
     const int saved = errno;
-    if (signal == SIGCONT) {
-        reached.continued = 1;
-    } else {
-        reached.resized = 1;
-    }
+    (signal == SIGCONT ? shared.continued : shared.resized) = 1;
     const char byte = 0;
-    if (write(reached.wakeUp, &byte, 1) < 0) {
-        // The pipe is full: news is waiting already.
+    if (write(shared.wakeUpWriter, &byte, 1) < 0) {
+        // The pipe is full: the loop has been woken already.
     }
     errno = saved;
 }
 
 void (*handlerFor(int signal))(int) {
-    switch (signal) {
-        case SIGTSTP:
-            return stopTheGame;
-        case SIGCONT:
-        case SIGWINCH:
-            return tellTheReadingLoop;
-        default:
-            return endTheGame;
-    }
-}
-
-bool ignored(const struct sigaction& action) {
-    return (action.sa_flags & SA_SIGINFO) == 0 && action.sa_handler == SIG_IGN;
+    return signal == SIGTSTP                         ? stopTheGame
+           : signal == SIGCONT || signal == SIGWINCH ? tellTheReadingLoop
+                                                     : endTheGame;
 }
 
 }  // namespace
 
-TerminalSignals::TerminalSignals(int terminal, const termios& found) {
+TerminalSignals::TerminalSignals(int terminal) {
+    tcgetattr(terminal, &settingsBefore_);
     if (pipe(wakeUp_.data()) == 0) {
         for (const int end : wakeUp_) {
             fcntl(end, F_SETFL, fcntl(end, F_GETFL) | O_NONBLOCK);
             fcntl(end, F_SETFD, FD_CLOEXEC);
         }
     }
-    reached.terminal = terminal;
-    reached.found = found;
-    reached.wakeUp = wakeUp_[1];
-    for (std::size_t i = 0; i < kTaken.size(); ++i) {
-        sigaction(kTaken[i], nullptr, &before_[i]);
-        handled_[i] = !ignored(before_[i]);
+    shared.terminal = terminal;
+    shared.settingsBefore = settingsBefore_;
+    shared.wakeUpWriter = wakeUp_[1];
+    for (std::size_t i = 0; i < kTakenOver.size(); ++i) {
+        sigaction(kTakenOver[i], nullptr, &before_[i]);
+        handled_[i] = (before_[i].sa_flags & SA_SIGINFO) != 0 || before_[i].sa_handler != SIG_IGN;
         if (handled_[i]) {
-            handle(kTaken[i], handlerFor(kTaken[i]));
+            installHandler(kTakenOver[i], handlerFor(kTakenOver[i]));
         }
     }
 }
 
 TerminalSignals::~TerminalSignals() {
-    for (std::size_t i = 0; i < kTaken.size(); ++i) {
+    for (std::size_t i = 0; i < kTakenOver.size(); ++i) {
         if (handled_[i]) {
-            sigaction(kTaken[i], &before_[i], nullptr);
+            sigaction(kTakenOver[i], &before_[i], nullptr);
         }
     }
-    reached.terminal = -1;
-    reached.wakeUp = -1;
+    shared.terminal = -1;
+    shared.wakeUpWriter = -1;
     for (const int end : wakeUp_) {
-        if (end >= 0) {
-            close(end);
-        }
+        close(end);  // -1 if the pipe could not be made: nothing to close
     }
 }
 
-TerminalSignals::News TerminalSignals::takeNews() {
-    // The pipe first, then the flags: news that comes in between wakes the loop once more
-    // for nothing, rather than not at all.
+TerminalSignals::Events TerminalSignals::takeEvents() {
+    // The pipe first: an event between the two wakes the loop once more, not never.
     char bytes[64];
     while (read(wakeUp_[0], bytes, sizeof bytes) > 0) {
     }
     const sigset_t blocked = blockedInHandlers();
     sigset_t before;
     sigprocmask(SIG_BLOCK, &blocked, &before);
-    const News news{reached.continued != 0, reached.resized != 0};
-    reached.continued = 0;
-    reached.resized = 0;
+    const Events events{shared.continued != 0, shared.resized != 0};
+    shared.continued = 0;
+    shared.resized = 0;
     sigprocmask(SIG_SETMASK, &before, nullptr);
-    return news;
+    return events;
 }
 
 }  // namespace quellmoor

@@ -1,33 +1,24 @@
 #pragma once
 
-#include <array>
-#include <streambuf>
+#include <windows.h>
 
-#include "windows/windows_api.hpp"
+#include "program/stream_buffers.hpp"
 
 namespace quellmoor {
 
-/// Reads a Windows handle (standard input) in large blocks, its bytes exactly as they come.
-///
-/// Reports through in_avail() how many bytes can be read without waiting, so the console
-/// flushes its output exactly when the next read would wait: a pipe says what it holds
-/// (PeekNamedPipe), a file never waits (what is left of it), a console always may.
-///
-/// At a console the player types a line at a time, with the console's own editing and
-/// history; a line that begins with Ctrl-Z is the end of input, as Ctrl-D is at a POSIX
-/// terminal. Through a pipe or from a file, byte 0x1A is a byte like any other. The end of
-/// input, once seen, stays seen; a read that fails ends the input too, and its error is
-/// kept. A pipe whose writer has gone is a plain end of input.
-class HandleInput : public std::streambuf {
+/// A standard handle for InputBuffer and OutputBuffer: ReadFile and WriteFile straight
+/// through, no byte changed. A pipe says what it holds, a file never waits, a console
+/// may. At a console only a line that begins with Ctrl-Z ends the input (as Ctrl-D does
+/// at a POSIX terminal); elsewhere byte 0x1A is a byte like any other.
+class HandleIo {
   public:
-    explicit HandleInput(HANDLE handle);
+    static constexpr SystemError kNothingWritten = ERROR_WRITE_FAULT;
 
-    /// The Windows error of the read that failed, or 0 (also at a plain end of input).
-    DWORD error() const { return error_; }
+    HandleIo(HANDLE handle);  // implicit: a handle is its Io
 
-  protected:
-    int_type underflow() override;
-    std::streamsize showmanyc() override;
+    Transfer read(char* into, std::size_t size) const;
+    Transfer write(const char* from, std::size_t size) const;
+    std::streamsize waiting() const;
 
   private:
     enum class Kind { kConsole, kPipe, kFile, kOther };
@@ -35,27 +26,9 @@ class HandleInput : public std::streambuf {
 
     HANDLE handle_;
     Kind kind_;
-    bool ended_ = false;
-    DWORD error_ = 0;
-    std::array<char, 64 * 1024> buffer_;
 };
 
-/// Writes straight to a Windows handle (standard output), with no buffer of its own and no
-/// change to the bytes: the console hands it whole blocks, and its line ends stay single
-/// line feeds. Remembers the error of a failed write.
-class HandleOutput : public std::streambuf {
-  public:
-    explicit HandleOutput(HANDLE handle) : handle_(handle) {}
-
-    /// The Windows error of the first failed write, or 0.
-    DWORD error() const { return error_; }
-
-  protected:
-    std::streamsize xsputn(const char* text, std::streamsize size) override;
-
-  private:
-    HANDLE handle_;
-    DWORD error_ = 0;
-};
+using HandleInput = InputBuffer<HandleIo>;
+using HandleOutput = OutputBuffer<HandleIo>;
 
 }  // namespace quellmoor
