@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cwchar>
+#include <iterator>
 
 namespace quellmoor {
 namespace {
@@ -32,8 +33,8 @@ std::size_t sequenceEnd(std::string_view typed) {
 }
 
 bool isBound(std::string_view form) {
-    return std::ranges::any_of(kBoundKeys, [form](const BoundKey& key) {
-        return std::ranges::find(key.forms, form) != key.forms.end();
+    return std::any_of(std::begin(kBoundKeys), std::end(kBoundKeys), [form](const BoundKey& key) {
+        return std::find(key.forms.begin(), key.forms.end(), form) != key.forms.end();
     });
 }
 

@@ -21,7 +21,8 @@ void listChoices(EditLine* editor, const std::vector<std::string_view>& choices)
     el_get(editor, EL_GETFP, 1, &out);
     int screenWidth = 80;
     el_get(editor, EL_GETTC, "co", &screenWidth, nullptr);
-    const std::size_t cell = std::ranges::max(choices, {}, &std::string_view::size).size() + 2;
+    const auto shorter = [](std::string_view a, std::string_view b) { return a.size() < b.size(); };
+    const std::size_t cell = std::max_element(choices.begin(), choices.end(), shorter)->size() + 2;
     const std::size_t perRow =
         std::max<std::size_t>(1, static_cast<std::size_t>(screenWidth) / cell);
     for (std::size_t i = 0; i < choices.size(); ++i) {
