@@ -20,10 +20,10 @@ namespace {
 
 constexpr int kHistoryLines = 1000;  // for Up and Down: more than a game needs, bounded
 
-LineEditorInput& editorOf(EditLine* editor) {
+LineEditor& editorOf(EditLine* editor) {
     void* data = nullptr;
     el_get(editor, EL_CLIENTDATA, &data);
-    return *static_cast<LineEditorInput*>(data);
+    return *static_cast<LineEditor*>(data);
 }
 
 // Waits until the terminal or the wake-up pipe (-1: none) can be read. poll(): a game may
@@ -74,7 +74,7 @@ bool terminalCanEditLines() {
     return true;
 }
 
-LineEditorInput::LineEditorInput(TerminalOutput& screen)
+LineEditor::LineEditor(TerminalOutput& screen)
     : screen_(screen), signals_(STDIN_FILENO), history_(history_winit()) {
     std::setlocale(LC_CTYPE, "");  // letters beyond ASCII edited as the terminal shows them
     editor_ = el_init("quellmoor", stdin, stdout, stderr);
@@ -114,7 +114,7 @@ LineEditorInput::LineEditorInput(TerminalOutput& screen)
     tcsetattr(STDIN_FILENO, TCSADRAIN, &signals_.settingsBefore());
 }
 
-LineEditorInput::~LineEditorInput() {
+LineEditor::~LineEditor() {
     // libedit's own end would put the terminal back with TCSAFLUSH, losing the type-ahead.
     el_set(editor_, EL_EDITMODE, 0);
     el_end(editor_);
@@ -122,40 +122,35 @@ LineEditorInput::~LineEditorInput() {
     history_wend(history_);
 }
 
-const char* LineEditorInput::prompt(EditLine* editor) {
+const char* LineEditor::prompt(EditLine* editor) {
     return editorOf(editor).prompt_.c_str();
 }
 
-LineEditorInput::int_type LineEditorInput::underflow() {
-    if (ended_) {
-        return traits_type::eof();
+Transfer LineEditor::read(char* into, std::size_t size) {
+    if (unread_.empty()) {
+        prompt_ = screen_.takeUnfinishedLine();
+        completion_.reset();
+        int count = 0;
+        const wchar_t* line = el_wgets(editor_, &count);
+        if (line == nullptr || count <= 0) {
+            return {0, count < 0 ? static_cast<SystemError>(errno) : 0};
+        }
+        const std::wstring_view typed(line, static_cast<std::size_t>(count));
+        remember(typed);
+        unread_ = bytesOf(typed);
     }
-    prompt_ = screen_.takeUnfinishedLine();
-    completion_.reset();
-    int count = 0;
-    const wchar_t* line = el_wgets(editor_, &count);
-    if (line == nullptr || count <= 0) {
-        ended_ = true;
-        error_ = count < 0 ? static_cast<SystemError>(errno) : 0;
-        return traits_type::eof();
-    }
-    const std::wstring_view typed(line, static_cast<std::size_t>(count));
-    remember(typed);
-    line_ = bytesOf(typed);
-    setg(line_.data(), line_.data(), line_.data() + line_.size());
-    return traits_type::to_int_type(line_[0]);
+    const std::size_t given = std::min(size, unread_.size());
+    unread_.copy(into, given);
+    unread_.erase(0, given);
+    return {given, 0};
 }
 
-std::streamsize LineEditorInput::showmanyc() {
-    return ended_ ? -1 : 0;  // past the current line, the editor waits for the player
-}
-
-int LineEditorInput::readCharacter(EditLine* editor, wchar_t* character) {
+int LineEditor::readCharacter(EditLine* editor, wchar_t* character) {
     return editorOf(editor).nextCharacter(*character);
 }
 
 // For libedit: 1 and the next character, 0 at the end of input, -1 on an error (errno).
-int LineEditorInput::nextCharacter(wchar_t& character) {
+int LineEditor::nextCharacter(wchar_t& character) {
     while (true) {
         if (const std::optional<wchar_t> next = keys_.next(false)) {
             character = *next;
@@ -175,7 +170,7 @@ int LineEditorInput::nextCharacter(wchar_t& character) {
 }
 
 // One byte, no more: what follows the line stays for whoever reads the terminal next.
-int LineEditorInput::readByte(char& byte) {
+int LineEditor::readByte(char& byte) {
     while (true) {
         std::array<pollfd, 2> waited{{{STDIN_FILENO, POLLIN, 0}, {signals_.wakeUp(), POLLIN, 0}}};
         if (waitToRead(waited) < 0 && errno != EINTR) {  // interrupted: nothing found, wait on
@@ -188,7 +183,7 @@ int LineEditorInput::readByte(char& byte) {
             continue;
         }
         // EAGAIN: a descriptor that whoever started the game made non-blocking.
-        const ssize_t got = read(STDIN_FILENO, &byte, 1);
+        const ssize_t got = ::read(STDIN_FILENO, &byte, 1);
         if (got >= 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
             return static_cast<int>(got);
         }
@@ -198,7 +193,7 @@ int LineEditorInput::readByte(char& byte) {
 // Continued, the editor takes the terminal again. Then, as after a resize, the line is
 // drawn anew from the start of the cursor's row (libedit's own redrawing starts wherever
 // the cursor is, and would draw the line after itself); a wider line, from its last row.
-void LineEditorInput::redrawAfterSignals() {
+void LineEditor::redrawAfterSignals() {
     const TerminalSignals::Events events = signals_.takeEvents();
     if (events.continued) {
         el_set(editor_, EL_PREP_TERM, 0);
@@ -215,7 +210,7 @@ void LineEditorInput::redrawAfterSignals() {
     }
 }
 
-void LineEditorInput::remember(std::wstring_view line) {
+void LineEditor::remember(std::wstring_view line) {
     if (line.find_first_not_of(kWordSeparators) != line.npos) {  // not a blank line
         const std::wstring entry(line.substr(0, line.find_last_not_of(L'\n') + 1));
         HistEventW event;
@@ -225,7 +220,7 @@ void LineEditorInput::remember(std::wstring_view line) {
 
 // Ctrl-D: the end of input on an empty line, unseen as in line mode (libedit's own shows
 // "^D"); elsewhere it deletes under the cursor.
-unsigned char LineEditorInput::endOrDelete(EditLine* editor, int) {
+unsigned char LineEditor::endOrDelete(EditLine* editor, int) {
     const LineInfoW* line = el_wline(editor);
     if (line->buffer == line->lastchar) {
         return CC_EOF;
@@ -238,7 +233,7 @@ unsigned char LineEditorInput::endOrDelete(EditLine* editor, int) {
     return CC_REFRESH;
 }
 
-unsigned char LineEditorInput::complete(EditLine* editor, int) {
+unsigned char LineEditor::complete(EditLine* editor, int) {
     return editorOf(editor).completion_.complete(editor);
 }
 

@@ -2,7 +2,6 @@
 
 #include <histedit.h>
 
-#include <streambuf>
 #include <string>
 #include <string_view>
 
@@ -17,22 +16,20 @@ namespace quellmoor {
 /// (not "dumb"): then the line editor serves; elsewhere the game reads plainly.
 bool terminalCanEditLines();
 
-/// Standard input a line at a time through libedit: editing, history, Tab completion, and
-/// Ctrl-D on an empty line as the end of input, which stays. The line comes back as the
-/// bytes typed, as through a pipe, bar the keys that edit it (KeyDecoder). The terminal is
-/// left as found, type-ahead kept. REQUIRES: terminalCanEditLines().
-class LineEditorInput : public std::streambuf {
+/// Standard input at a terminal, for InputBuffer: a line at a time through libedit, with
+/// editing, history, Tab completion, and Ctrl-D on an empty line as the end of input. The
+/// line comes back as the bytes typed, as through a pipe, bar the keys that edit it
+/// (KeyDecoder). The terminal is left as found, type-ahead kept.
+/// REQUIRES: terminalCanEditLines().
+class LineEditor {
   public:
-    explicit LineEditorInput(TerminalOutput& screen);
-    ~LineEditorInput() override;
-    LineEditorInput(const LineEditorInput&) = delete;
-    LineEditorInput& operator=(const LineEditorInput&) = delete;
+    explicit LineEditor(TerminalOutput& screen);
+    ~LineEditor();
+    LineEditor(const LineEditor&) = delete;
+    LineEditor& operator=(const LineEditor&) = delete;
 
-    SystemError error() const { return error_; }  // errno of the read that failed, or 0
-
-  protected:
-    int_type underflow() override;
-    std::streamsize showmanyc() override;
+    Transfer read(char* into, std::size_t size);
+    std::streamsize waiting() const { return 0; }  // past its line, the editor waits
 
   private:
     static const char* prompt(EditLine* editor);
@@ -52,9 +49,9 @@ class LineEditorInput : public std::streambuf {
     KeyDecoder keys_;
     TabCompletion completion_;
     std::string prompt_;
-    std::string line_;
-    bool ended_ = false;
-    SystemError error_ = 0;
+    std::string unread_;  // of the line typed
 };
+
+using LineEditorInput = InputBuffer<LineEditor>;
 
 }  // namespace quellmoor

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <streambuf>
+#include <utility>
 
 namespace quellmoor {
 
@@ -23,7 +24,8 @@ struct Transfer {
 template <class Io>
 class InputBuffer : public std::streambuf {
   public:
-    explicit InputBuffer(Io io) : io_(io) {}
+    template <class... Made>
+    explicit InputBuffer(Made&&... made) : io_(std::forward<Made>(made)...) {}
 
     SystemError error() const { return error_; }
 
