@@ -12,8 +12,7 @@ cd "$(dirname "$0")/.."
 # The floors, from the ground up: game/ (state, generator, console); the rules over it,
 # world/, combat/ and goods/; play/, the command loop over the rules; program/, what the
 # POSIX and Windows programs share, over play/; then the adapters, each blind to the
-# others: posix/ (terminal/ before it), windows/, and the page's code in web/. The files at
-# the top of src/ (the entry) may use every floor.
+# others and each with its program's entry: posix/, windows/, and the page's code in web/.
 #
 # FLOOR     THE FLOORS IT MAY USE BESIDES ITS OWN
 floors='
@@ -23,10 +22,8 @@ combat     game world goods
 goods      game world combat
 play       game world combat goods
 program    game world combat goods play
-terminal   game world combat goods play program entry
-posix      game world combat goods play program entry
-windows    game world combat goods play program entry
-entry      game world combat goods play program terminal posix windows
+posix      game world combat goods play program
+windows    game world combat goods play program
 web        game world combat goods play program
 '
 
@@ -35,12 +32,11 @@ permitted() {
     awk -v floor="$1" '$1 == floor { print; found = 1 } END { exit !found }' <<<"$floors"
 }
 
-# The floor of PATH (from the top of the repository): its folder under src/, "entry" for
-# a file at the top of src/, "web" for the page's code; nothing for a system header.
+# The floor of PATH (from the top of the repository): its folder under src/, "web" for the
+# page's code; nothing for a file at the top of src/, which stands on no floor.
 floor_of() {
     case $1 in
     src/*/*) rest=${1#src/} && echo "${rest%%/*}" ;;
-    src/*) echo entry ;;
     web/*) echo web ;;
     esac
 }
@@ -74,12 +70,14 @@ resolve() {
 
 status=0
 refuse() { echo "$1" >&2 && status=1; }
-label() { if [ "$1" = entry ]; then echo "the files at the top of src/"; else echo "$1/"; fi; }
 
 for folder in src/*/; do
     folder=${folder#src/}
     permitted "${folder%/}" >/dev/null ||
         refuse "src/$folder has no floor in scripts/check-floors.sh: say what it may use"
+done
+for file in src/*.[ch]pp; do
+    [ ! -e "$file" ] || refuse "$file stands on no floor: put it in the folder of its floor"
 done
 
 while IFS= read -r file; do
@@ -94,7 +92,7 @@ while IFS= read -r file; do
         [ -n "$target" ] || continue
         used=$(floor_of "$target")
         [[ " $allowed " == *" $used "* ]] ||
-            refuse "$file includes $path: $(label "$floor") may not use $(label "$used")"
+            refuse "$file includes $path: $floor/ may not use $used/"
     done < <(includes "$file")
 done < <(find src web -type f \( -name '*.[ch]pp' -o -name '*.h' -o -name '*.cc' -o -name '*.inc' \) | sort)
 exit $status

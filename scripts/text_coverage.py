@@ -2,7 +2,7 @@
 """Text coverage: every text the game prints appears in some golden transcript.
 
 Reads the string literals of src/**/*.cpp and src/**/*.hpp (headers hold texts too: the
-refusals), but for src/terminal/, whose literals are the line editor's key bindings and
+refusals), but for src/posix/, whose literals are the line editor's key bindings and
 terminal settings, never the game's words; adjacent literals are joined as the compiler
 joins them; #include lines,
 static_assert messages and the texts thrown while the compiler builds the game's tables
@@ -140,7 +140,7 @@ def main():
     outputs = [p.read_bytes() for p in sorted(ROOT.glob("tests/golden/*/*.out"))]
     texts = {}
     sources = [p for p in ROOT.glob("src/**/*")
-               if p.suffix in (".cpp", ".hpp") and p.parent.name != "terminal"]
+               if p.suffix in (".cpp", ".hpp") and p.parent.name != "posix"]
     for path in sorted(sources):
         for line, value in literals(path):
             if value:

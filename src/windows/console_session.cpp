@@ -6,23 +6,15 @@
 namespace quellmoor {
 namespace {
 
-// The session whose modes an interrupt must put back. The console calls its control
-// handler on a thread of its own, with no argument to say which session: this pointer is
-// the one way to reach it. Set and cleared by the session itself.
+// The session whose modes an interrupt must put back: the console calls its handler on a
+// thread of its own, with no argument to say which session.
 std::atomic<const ConsoleSession*> interruptible{nullptr};
 
 }  // namespace
 
-DWORD cookedInputMode(DWORD found) {
-    return found | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT;
-}
-
-DWORD lineFeedOutputMode(DWORD found) {
-    return (found | ENABLE_PROCESSED_OUTPUT) & ~static_cast<DWORD>(DISABLE_NEWLINE_AUTO_RETURN);
-}
-
 ConsoleSession::ConsoleSession(HANDLE input, HANDLE output)
-    : input_(setMode(input, cookedInputMode)), output_(setMode(output, lineFeedOutputMode)) {
+    : input_(setMode(input, ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT, 0)),
+      output_(setMode(output, ENABLE_PROCESSED_OUTPUT, DISABLE_NEWLINE_AUTO_RETURN)) {
     interruptible.store(this);
     SetConsoleCtrlHandler(restoreOnInterrupt, TRUE);
 }
@@ -34,19 +26,20 @@ ConsoleSession::~ConsoleSession() {
 }
 
 void ConsoleSession::restore() const {
-    for (const Found& found : {input_, output_}) {
-        if (found.changed) {
-            SetConsoleMode(found.handle, found.mode);
+    for (const ModeBefore& before : {input_, output_}) {
+        if (before.changed) {
+            SetConsoleMode(before.handle, before.mode);
         }
     }
 }
 
-ConsoleSession::Found ConsoleSession::setMode(HANDLE handle, DWORD (*wanted)(DWORD found)) {
-    Found found{handle, 0, false};
-    if (GetConsoleMode(handle, &found.mode) && wanted(found.mode) != found.mode) {
-        found.changed = SetConsoleMode(handle, wanted(found.mode)) != 0;
+ConsoleSession::ModeBefore ConsoleSession::setMode(HANDLE handle, DWORD on, DWORD off) {
+    ModeBefore before{handle, 0, false};
+    if (GetConsoleMode(handle, &before.mode)) {
+        const DWORD wanted = (before.mode | on) & ~off;
+        before.changed = wanted != before.mode && SetConsoleMode(handle, wanted) != 0;
     }
-    return found;
+    return before;
 }
 
 BOOL WINAPI ConsoleSession::restoreOnInterrupt(DWORD) {

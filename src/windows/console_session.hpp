@@ -1,22 +1,15 @@
 #pragma once
 
-#include "windows/windows_api.hpp"
+#include <windows.h>
 
 namespace quellmoor {
 
-/// The console modes the game reads and writes in. Where standard input is a console, it
-/// reads cooked lines: the console's own editing and history (arrows, F7), its echo, and
-/// Ctrl-C as an interrupt. Where standard output is one, it acts on control characters,
-/// and a line feed starts a new line at the left edge even with escape sequences on (no
-/// DISABLE_NEWLINE_AUTO_RETURN): the game's line ends reach the console as the single line
-/// feeds a pipe or a file gets, and show as new lines.
-DWORD cookedInputMode(DWORD found);
-DWORD lineFeedOutputMode(DWORD found);
-
-/// The console the game is played at, set to those modes for one game and left as it was
-/// found: when the game ends, and when Ctrl-C, Ctrl-Break or closing the window ends it
-/// first. A mode already right is not touched; handles that are no console (pipes, files)
-/// are left alone. One session at a time.
+/// The console set for one game and left as it was found, when the game ends and when
+/// Ctrl-C, Ctrl-Break or closing the window ends it first. Input is read in cooked lines
+/// (the console's own editing, history and echo; Ctrl-C an interrupt); output acts on
+/// control characters, and a line feed starts a new line at the left edge (no
+/// DISABLE_NEWLINE_AUTO_RETURN), so the game's bytes are the ones a pipe or a file gets.
+/// Modes already right, and handles that are no console, are left alone. One at a time.
 class ConsoleSession {
   public:
     ConsoleSession(HANDLE input, HANDLE output);
@@ -24,21 +17,19 @@ class ConsoleSession {
     ConsoleSession(const ConsoleSession&) = delete;
     ConsoleSession& operator=(const ConsoleSession&) = delete;
 
-    /// Puts back the modes found. Safe to call from the console's control handler thread.
-    void restore() const;
-
   private:
-    struct Found {
+    struct ModeBefore {
         HANDLE handle = nullptr;
         DWORD mode = 0;
-        bool changed = false;
+        bool changed = false;  // by the session, so to be put back
     };
 
-    static Found setMode(HANDLE handle, DWORD (*wanted)(DWORD found));
+    static ModeBefore setMode(HANDLE handle, DWORD on, DWORD off);  // the flags to switch
     static BOOL WINAPI restoreOnInterrupt(DWORD event);
+    void restore() const;  // safe on the console's control handler thread
 
-    Found input_;
-    Found output_;
+    ModeBefore input_;
+    ModeBefore output_;
 };
 
 }  // namespace quellmoor

@@ -13,17 +13,18 @@
 //        terminal_session signals TERM GAME  signals sent, ignored, Ctrl-Z and fg, a
 //                                            resize, and type-ahead left at the end
 //        terminal_session bytes TERM GAME    bytes the locale cannot read, and letters
-//        terminal_session keys TERM GAME     Home, End, Delete and Insert as sent
+//        terminal_session keys TERM GAME     the editing keys as sent, and keys it
+//                                            does not bind swallowed whole
 // GAME may be a launcher and the program it runs: a cross build's emulator (qemu-user).
 
+#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
-#include <utmp.h>
 
 #include <algorithm>
 #include <array>
@@ -125,17 +126,44 @@ std::string typedAtPrompt(const Command& game) {
     return line;
 }
 
+/// Fails the session at once, saying which call failed.
+[[noreturn]] void giveUp(const char* call) {
+    std::perror(call);
+    std::exit(2);
+}
+
+/// Opens `count` more descriptors (copies of standard input), raising the soft limit of
+/// open files as far as needed: a game that inherits them finds its own above them.
+void inheritDescriptors(int count) {
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    const auto wanted = static_cast<rlim_t>(count + 64);
+    if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < wanted) {
+        limit.rlim_cur = std::min(wanted, limit.rlim_max);
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    for (int i = 0; i < count; ++i) {
+        if (dup(STDIN_FILENO) < 0) {
+            giveUp("terminal_session: inheriting descriptors");
+        }
+    }
+}
+
 class Terminal {
   public:
     /// Starts `command` (a program and its arguments) at a new terminal of 24 lines and
-    /// 80 columns, with TERM and whatever `environment` adds ("NAME=value").
+    /// 80 columns, with TERM and whatever `environment` adds ("NAME=value"), and
+    /// `inherited` descriptors open beside the terminal's.
     Terminal(Command command, const char* term, Screen screen,
-             std::vector<std::string> environment = {}) {
-        const winsize size{24, 80, 0, 0};
-        if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) {
-            std::perror("terminal_session: openpty");
-            std::exit(2);
+             std::vector<std::string> environment = {}, int inherited = 0) {
+        // posix_openpt and TIOCSCTTY rather than openpty and login_tty, which macOS lacks.
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0 ||
+            (slave_ = open(ptsname(master_), O_RDWR | O_NOCTTY)) < 0) {
+            giveUp("terminal_session: a new pseudo-terminal");
         }
+        const winsize size{24, 80, 0, 0};
+        ioctl(master_, TIOCSWINSZ, &size);
         if (screen == Screen::Exact) {
             // Input stays line by line, as a person types it.
             termios settings{};
@@ -148,12 +176,18 @@ class Terminal {
         tcgetattr(slave_, &found_);
         child_ = fork();
         if (child_ < 0) {
-            std::perror("terminal_session: fork");
-            std::exit(2);
+            giveUp("terminal_session: fork");
         }
         if (child_ == 0) {
             close(master_);
-            login_tty(slave_);
+            // A session of its own, with this terminal as its controlling terminal.
+            setsid();
+            ioctl(slave_, TIOCSCTTY, 0);
+            for (const int standard : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+                dup2(slave_, standard);
+            }
+            close(slave_);
+            inheritDescriptors(inherited);
             setenv("TERM", term, 1);
             for (std::string& setting : environment) {
                 putenv(setting.data());
@@ -185,8 +219,7 @@ class Terminal {
     void keys(std::string_view bytes) {
         std::printf("typed: %s\n", visible(bytes).c_str());
         if (write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
-            std::perror("terminal_session: typing");
-            std::exit(2);
+            giveUp("terminal_session: typing");
         }
     }
 
@@ -512,6 +545,15 @@ bool playWithTheEditor(const Command& game, const char* term) {
         passed &= check(sameSettings(terminal.settings(), terminal.found()),
                         "the terminal's settings are as before the game");
     }
+    {
+        // More descriptors inherited than select() can wait on (FD_SETSIZE, 1,024 on Linux):
+        // the editor's own descriptors lie above them, and it waits on them all the same.
+        Terminal terminal(game, term, Screen::AsSet, {}, 1100);
+        terminal.press("look\r");
+        passed &= terminal.waitFor("1,100 descriptors inherited: look", kClearScreen + kRoomOne);
+        terminal.press("quit\rquit\r");
+        passed &= check(terminal.waitForExit() == 0, "the game ends with status 0");
+    }
     // Settings of the player's own, unlike a new terminal's: they too must come back.
     Terminal terminal(game, term, Screen::Exact);
     terminal.press("lo");
@@ -530,15 +572,16 @@ bool playWithSignals(const Command& game, const char* term) {
         // The game ends by the signal it was sent, and only the game: the shell that
         // started it goes on, and sees the status of a program killed by that signal.
         // The shell then waits for Enter, so that the settings read are the ones the game
-        // left, not the next game's.
-        Terminal shell(inShell(R"(for signal in TERM HUP; do
-                                      sh -c 'echo "game $$"; exec "$0" "$@"' "$0" "$@"
+        // left, not the next game's. The last game runs in a session of its own (setsid),
+        // where the terminal it plays at is no controlling terminal of its.
+        Terminal shell(inShell(R"(for start in "" "" setsid; do
+                                      $start sh -c 'echo "game $$"; exec "$0" "$@"' "$0" "$@"
                                       echo "after $?"
                                       read next
                                   done)",
                                game),
                        term, Screen::AsSet);
-        for (const int signal : {SIGTERM, SIGHUP}) {
+        for (const int signal : {SIGTERM, SIGHUP, SIGTERM}) {
             const pid_t pid = shell.processShown("the game starts from a shell", "game ");
             passed &= shell.waitFor("the banner", kWelcome);
             shell.press("lo");
@@ -676,6 +719,37 @@ bool pressEditingKeys(const Command& game, const char* term) {
     passed &=
         terminal.waitFor("xxok, Home, Insert, lo: look; Insert, End, \" m\": look m",
                          kClearScreen + kRoomOne + kClearScreen + "\n\nYou can not do that here\n");
+    // Ctrl-Left and Ctrl-Right move by word: xterm's form, an older one, and rxvt's; so do
+    // Alt-b and Alt-f, emacs's own (ESC and a letter: no key sequence).
+    const std::pair<std::string_view, std::string_view> wordKeys[] = {{"\x1b[1;5D", "\x1b[1;5C"},
+                                                                      {"\x1b[5D", "\x1b[5C"},
+                                                                      {"\x1bOd", "\x1bOc"},
+                                                                      {"\033b", "\033f"}};
+    for (const auto& [left, right] : wordKeys) {
+        // lo ap, Ctrl-Left, m: lo map; Ctrl-Left twice, to the line's start; Ctrl-Right, ok.
+        const std::string leftKey(left);
+        terminal.press("lo ap" + leftKey + "m" + leftKey + leftKey + std::string(right) + "ok\r");
+        passed &= terminal.waitFor("a word left " + visible(left) + ", right " + visible(right),
+                                   kClearScreen + kRoomOne + kClearScreen + domainMap(4, 4));
+    }
+    // Keys the editor has no binding for are swallowed whole, in their common forms, and
+    // Ctrl-@ (a NUL byte, also Ctrl-Space) does nothing.
+    // clang-format off
+    const std::string_view unboundKeys[] = {
+        "\x1b[5~", "\x1b[6~", "\x1b[5;5~", "\x1b[6^",                        // Page Up, Down
+        "\x1b[1;2A", "\x1b[1;3B", "\x1b[1;5A", "\x1b[1;6D", "\x1b[a", "\x1bOb",  // arrows
+        "\x1bOP", "\x1bOS", "\x1b[11~", "\x1b[15~", "\x1b[17~", "\x1b[21~",     // F1-F12
+        "\x1b[24~", "\x1b[[A", "\x1b[[E", "\x1b[1;2P", "\x1b[15;5~", "\x1bO2Q",
+        "\x1b[3;5~", "\x1b[3^", "\x1b[2$", {"\0", 1},  // Ctrl-Delete, Shift-Insert, Ctrl-@
+    };
+    // clang-format on
+    for (const std::string_view key : unboundKeys) {
+        terminal.press("lo" + std::string(key) + "ok\r");
+        passed &= terminal.waitFor("lo, " + visible(key) + ", ok: look", kClearScreen + kRoomOne);
+    }
+    terminal.press("lo\x1b[1\x7fook\r");
+    passed &= terminal.waitFor("lo, a key cut short by Backspace, which takes back o; ook: look",
+                               kClearScreen + kRoomOne);
     terminal.press("quit\rquit\r");
     passed &= check(terminal.waitForExit() == 0, "the game ends with status 0");
     return passed;

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "windows/console_session.hpp"
-#include "windows/handle_streams.hpp"
+#include "windows/handle_io.hpp"
 
 namespace quellmoor {
 namespace {

@@ -1,6 +1,6 @@
-// Standard input and output as the program uses them: real file descriptors.
+// Standard input and output as the POSIX program uses them: real file descriptors.
 
-#include "terminal/posix_streams.hpp"
+#include "posix/descriptor_io.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -37,7 +37,7 @@ TEST(PosixStreams, InputThatCannotBeReadIsTheEndOfInputWithItsError) {
     FileDescriptorInput input(-1);
     EXPECT_EQ(input.in_avail(), 0);
     EXPECT_EQ(input.sgetc(), EOF);
-    EXPECT_EQ(input.error(), EBADF);
+    EXPECT_EQ(input.error(), SystemError{EBADF});
 }
 
 // A terminal's Ctrl-D is read once, and a file may grow after its end was read; either
@@ -53,7 +53,7 @@ TEST(PosixStreams, TheEndOfInputStaysTheEnd) {
     ASSERT_EQ(write(writer, "look\n", 5), 5);
     EXPECT_EQ(input.in_avail(), -1);
     EXPECT_EQ(input.sgetc(), EOF);
-    EXPECT_EQ(input.error(), 0);
+    EXPECT_EQ(input.error(), SystemError{0});
     close(writer);
     close(reader);
 }
@@ -63,8 +63,21 @@ TEST(PosixStreams, AFailedWriteIsReportedWithItsError) {
     ASSERT_GE(full, 0);
     FileDescriptorOutput output(full);
     EXPECT_EQ(output.sputn("Goodbye", 7), 0);
-    EXPECT_EQ(output.error(), ENOSPC);
+    EXPECT_EQ(output.error(), SystemError{ENOSPC});
     close(full);
+}
+
+// No device here takes nothing without saying why, as a console may: the shared output
+// logic must then stop with an error of its own, neither spinning nor losing it silently.
+struct TakesNothing {
+    static constexpr SystemError kNothingWritten = EIO;
+    Transfer write(const char*, std::size_t) const { return {}; }
+};
+
+TEST(PosixStreams, AWriteThatTakesNothingAndSaysNothingIsAnError) {
+    OutputBuffer<TakesNothing> output(TakesNothing{});
+    EXPECT_EQ(output.sputn("Goodbye", 7), 0);
+    EXPECT_EQ(output.error(), SystemError{EIO});
 }
 
 TEST(PosixStreams, ANonBlockingInputIsWaitedForNotTakenAsItsEnd) {

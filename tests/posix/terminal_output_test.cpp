@@ -1,7 +1,7 @@
 // The screen under the line editor: it holds back an unfinished last line for the
 // editor's prompt, and must still put every byte on the screen, in order.
 
-#include "terminal/line_editor.hpp"
+#include "posix/terminal_output.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,6 +15,11 @@
 
 namespace quellmoor {
 namespace {
+
+/// A pipe whose reading end does not block (pipe2 is not everywhere: macOS lacks it).
+bool openNonBlockingPipe(int (&ends)[2]) {
+    return pipe(ends) == 0 && fcntl(ends[0], F_SETFL, O_NONBLOCK) == 0;
+}
 
 /// What is waiting in a non-blocking pipe.
 std::string drain(int fd) {
@@ -41,7 +46,7 @@ TEST(TerminalOutput, HoldsAShortUnfinishedLineAndWritesAllElseInOrder) {
     };
     for (const Case& c : cases) {
         int ends[2];
-        ASSERT_EQ(pipe2(ends, O_NONBLOCK), 0);
+        ASSERT_TRUE(openNonBlockingPipe(ends));
         TerminalOutput screen(ends[1]);
         for (const std::string& text : c.printed) {
             const auto size = static_cast<std::streamsize>(text.size());
@@ -58,7 +63,7 @@ TEST(TerminalOutput, HoldsAShortUnfinishedLineAndWritesAllElseInOrder) {
 
 TEST(TerminalOutput, WritesWhatIsStillHeldWhenTheGameEnds) {
     int ends[2];
-    ASSERT_EQ(pipe2(ends, O_NONBLOCK), 0);
+    ASSERT_TRUE(openNonBlockingPipe(ends));
     TerminalOutput screen(ends[1]);
     EXPECT_EQ(screen.sputn("\n\nYou can not do that here", 26), 26);
     EXPECT_TRUE(screen.finish());
@@ -85,7 +90,7 @@ TEST(TerminalOutput, AFailedWriteIsReportedWhereverTheBytesWaited) {
         EXPECT_EQ(lost.sputn(first.data(), held), held);
         const auto size = static_cast<std::streamsize>(next.size());
         EXPECT_FALSE(next.empty() ? lost.finish() : lost.sputn(next.data(), size) == size);
-        EXPECT_EQ(lost.error(), ENOSPC) << first << " then " << next;
+        EXPECT_EQ(lost.error(), SystemError{ENOSPC}) << first << " then " << next;
     }
     close(full);
 }
