@@ -113,6 +113,23 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     if (server) server.close();
   });
 
+  /** Runs `act` with a new browser context of `options`, closed once it is done. */
+  async function inContext(options, act) {
+    const context = await browser.newContext(options);
+    try {
+      return await act(context);
+    } finally {
+      await context.close();
+    }
+  }
+
+  /** Makes `on`'s localStorage throw, as in a browser that refuses the page its storage. */
+  function refuseStorage(on) {
+    return on.addInitScript(() => Object.defineProperty(window, 'localStorage', {get() {
+      throw new DOMException('The storage is refused', 'SecurityError');
+    }}));
+  }
+
   /** Waits until the screen's text is `expected`, as the screen keeps it, then fails with the difference. */
   async function expectText(expected, what, on = page) {
     const want = normalise(scrolledBack(expected));
@@ -408,8 +425,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
               font: parseFloat(getComputedStyle(screen).fontSize), page: lightness(document.body),
               console: lightness(screen)};
     });
-    const context = await browser.newContext({viewport: {width: 820, height: 560}});
-    try {
+    await inContext({viewport: {width: 820, height: 560}}, async (context) => {
       const visitor = await context.newPage();
       await load(() => visitor.goto(url), visitor);
       const usual = await look(visitor);
@@ -436,9 +452,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       assert.deepEqual([chosen.console > 128, chosen.root], [true, 1.5 * usual.root]);
       // Where the browser keeps nothing, the settings hold for the page and the game plays.
       const refusing = await browser.newPage({viewport: {width: 820, height: 560}});
-      await refusing.addInitScript(() => Object.defineProperty(window, 'localStorage', {get() {
-        throw new DOMException('The storage is refused', 'SecurityError');
-      }}));
+      await refuseStorage(refusing);
       const errors = [];
       refusing.on('pageerror', (error) => errors.push(`${error}`));
       await load(() => refusing.goto(url), refusing);
@@ -446,9 +460,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await refusing.selectOption('#theme', 'light');
       assert.deepEqual([(await look(refusing)).console > 128, errors], [true, []]);
       await refusing.close();
-    } finally {
-      await context.close();
-    }
+    });
   });
 
   test('on a phone, upright and sideways: no sideways scrolling, readable text, every word a tap away',
@@ -562,8 +574,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
   test('a failed load says what failed and offers to try again; a word typed meanwhile shows, then is played',
        async () => {
     // No worker: every file is fetched as the test routes it.
-    const context = await browser.newContext({serviceWorkers: 'block'});
-    try {
+    await inContext({serviceWorkers: 'block'}, async (context) => {
       const visitor = await context.newPage();
       await visitor.route('**/quellmoor.wasm', (route) => route.fulfill({status: 404, body: 'Not found\n'}));
       await visitor.goto(url);
@@ -596,9 +607,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await mixed.goto(url);
       await mixed.waitForFunction(() => window.quellmoor.stage === 'failed');
       assert.match((await heard(mixed)).join('\n'), /from two versions of the game/);
-    } finally {
-      await context.close();
-    }
+    });
   });
 
   /** Types each of `words` and Enter on `on`. */
@@ -612,8 +621,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
 
   test('the game is kept: resumed whole after a reload and on a new page, not once over; a tab plays its own',
        async () => {
-    const context = await browser.newContext();
-    try {
+    await inContext({}, async (context) => {
       let visitor = await context.newPage();
       await load(() => visitor.goto(url), visitor);
       // Left with a shop's menu open, after a word the game answered with nothing.
@@ -642,14 +650,11 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await visitor.waitForFunction(() => window.quellmoor.stage === 'last prompt');
       await visitor.reload();
       await expectText(await consoleScreen([]), 'after the end of the game', visitor);
-    } finally {
-      await context.close();
-    }
+    });
   });
 
   test('a spoilt kept game gives a new one, saying so; where storage is refused, the game plays on', async () => {
-    const context = await browser.newContext();
-    try {
+    await inContext({}, async (context) => {
       const visitor = await context.newPage();
       await load(() => visitor.goto(url), visitor);
       // One word changed: the replay does not give the game that was kept.
@@ -663,29 +668,19 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
         await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('new game'));
         await expectText(await consoleScreen([]), 'a new game in place of the spoilt one', visitor);
       }
-    } finally {
-      await context.close();
-    }
-    const refusing = await browser.newContext();
-    try {
+    });
+    await inContext({}, async (refusing) => {
       const visitor = await refusing.newPage();
-      await visitor.addInitScript(() => Object.defineProperty(window, 'localStorage', {
-        get() {
-          throw new DOMException('The user denied storage', 'SecurityError');
-        },
-      }));
+      await refuseStorage(visitor);
       await visitor.goto(url);
       await typeWords(visitor, ['stats', 'n']);
       await expectText(await consoleScreen(['stats', 'n']), 'the game without storage', visitor);
       assert.match(await visitor.textContent('#notice'), /does not let the page keep your game/);
-    } finally {
-      await refusing.close();
-    }
+    });
   });
 
   test('a shared link replays the game, to play on from there; a spoilt or too long one is refused', async () => {
-    const context = await browser.newContext();
-    try {
+    await inContext({}, async (context) => {
       const visitor = await context.newPage();
       await load(() => visitor.goto(url), visitor);
       const typed = ['n', 'e', 'buy', '6', 'look'];
@@ -711,9 +706,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
         await expectText(await consoleScreen([]), 'a new game in place of the refused link', stranger);
         await stranger.close();
       }
-    } finally {
-      await context.close();
-    }
+    });
   });
 
   test('a new build waits for the player, keeps the game and leaves other caches alone; a file is fetched once',
@@ -739,9 +732,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       // game made under the name it used then is the game's to throw away.
       await visitor.evaluate(() => Promise.all(['another app', 'quellmoor-0123456789abcdef'].map(
           (name) => caches.open(name).then((cache) => cache.put('kept', new Response('!'))))));
-      await visitor.focus('#command');
-      await visitor.keyboard.type('stats');
-      await visitor.keyboard.press('Enter');
+      await typeWords(visitor, ['stats']);
       const index = path.join(copy, 'index.html');
       fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('<title>Quellmoor</title>',
                                                                       '<title>Quellmoor, rebuilt</title>'));
