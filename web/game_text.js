@@ -28,8 +28,8 @@ export class GameText {
   /** The tables of the loaded module `game`, read before any game starts. */
   constructor(game) {
     const table = (name) => game.ccall(name, 'string', [], []);
-    this.commandWords = table('quellmoor_command_words').split(' ');
     this.completions = new Map(Object.entries(JSON.parse(table('quellmoor_completions'))));
+    this.commandWords = this.completions.get('')[1];  // Tab on nothing offers every word
     this.#lastPrompt = table('quellmoor_last_prompt');
     this.#mapWords = new Map(JSON.parse(table('quellmoor_map_speech')));
     this.#mapHeights = [...new Set([...this.#mapWords.keys()].map((map) => map.split('\n').length))];

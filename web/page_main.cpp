@@ -45,19 +45,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE int quellmoor_play() {
     return quellmoor::playGame(input, output) ? 1 : 0;
 }
 
-/// The words a player may be offered, one space between them, in the command table's
-/// order: the table is their only list, and the hidden gold word is not among them.
-extern "C" EMSCRIPTEN_KEEPALIVE const char* quellmoor_command_words() {
-    static const std::string words = [] {
-        std::string joined;
-        for (const std::string_view word : quellmoor::listedCommandWords()) {
-            joined.append(joined.empty() ? "" : " ").append(word);
-        }
-        return joined;
-    }();
-    return words.c_str();
-}
-
 /// What Tab makes of every start of a command word, by the game's own rule
 /// (completeCommandWord): a JSON object from each start, the empty one included, to
 /// [added, [choices...]]. A start not in it begins no command word. Built once, before any
