@@ -37,7 +37,7 @@ built+=(dev)
 
 if has em++ && has node; then
     echo "== web"
-    bash web/build.sh
+    bash web/tools/build.sh
     built+=(web)
 else
     leave_out web "no emscripten and node (Debian: apt-get install emscripten nodejs)"

@@ -14,8 +14,8 @@ const path = require('node:path');
 const zlib = require('node:zlib');
 const {after, before, describe, test} = require('node:test');
 
-const {serve} = require('../server.js');
-const {writeWorker} = require('../precache.js');
+const {serve} = require('../server/server.js');
+const {writeWorker} = require('../tools/precache.js');
 const {kPhone, launchChromium} = require('./chromium.js');
 const {playConsoleByLines} = require('./console_driver.js');
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env node
 // How soon a first visit on a slow phone can play: loads the page in a fresh chromium
-// context (nothing cached, no service worker yet) through web/server.js over a slow network
+// context (nothing cached, no service worker yet) through web/server/server.js over a slow network
 // (400 ms round trip, 400 kbit/s each way) with the processor slowed fourfold, both through
 // the DevTools protocol, types `stats` as soon as the banner shows, and times from the
 // navigation's start the banner (the first text) and the answer (the first answered word).
@@ -21,7 +21,7 @@ const os = require('node:os');
 const path = require('node:path');
 
 const {launchChromium, kPhone} = require('./chromium.js');
-const {serve} = require('../server.js');
+const {serve} = require('../server/server.js');
 
 const site = process.env.QUELLMOOR_WEB_SITE || path.join(__dirname, '..', '..', 'build-web', 'site');
 const kVisits = Number(process.argv[2] || 3);

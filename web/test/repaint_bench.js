@@ -23,7 +23,7 @@ const path = require('node:path');
 
 const {launchChromium, kPhone} = require('./chromium.js');
 const {loadGame, playByLines} = require('./game_driver.js');
-const {serve} = require('../server.js');
+const {serve} = require('../server/server.js');
 
 const site = process.env.QUELLMOOR_WEB_SITE || path.join(__dirname, '..', '..', 'build-web', 'site');
 const kCommands = Number(process.argv[2] || 1000);
@@ -122,7 +122,7 @@ async function playLongGame(page, url, count) {
  */
 async function keptGame(words) {
   // session.js is a module of the page's: imported as one, whatever this package's type.
-  const source = fs.readFileSync(path.join(__dirname, '..', 'session.js'), 'utf8');
+  const source = fs.readFileSync(path.join(__dirname, '..', 'page', 'session.js'), 'utf8');
   const {Session} = await import(`data:text/javascript,${encodeURIComponent(source)}`);
   const {output, waits} = await playByLines(await loadGame(), Buffer.from(words.map((word) => word + '\n').join('')));
   const session = new Session();

@@ -1,6 +1,6 @@
-// The small static server that web/serve.sh runs and the page's tests use, on a little site
+// The small static server that web/tools/serve.sh runs and the page's tests use, on a little site
 // of its own: what it answers, what it refuses, and how it says it cannot start. It runs in
-// a process of its own, as web/serve.sh runs it: what would kill it must not.
+// a process of its own, as web/tools/serve.sh runs it: what would kill it must not.
 
 'use strict';
 
@@ -34,11 +34,11 @@ fs.writeFileSync(path.join(site, 'packed.js.gz'), zlib.gzipSync(packed));
 childProcess.execFileSync('mkfifo', [path.join(site, 'pipe.js')]);
 
 /**
- * Runs web/server.js with `args`: resolves to the process and its port once it serves, or
+ * Runs web/server/server.js with `args`: resolves to the process and its port once it serves, or
  * to its exit status and standard error if it ends first.
  */
 function startServer(args) {
-  const child = childProcess.spawn(process.execPath, [path.join(__dirname, '..', 'server.js'), ...args],
+  const child = childProcess.spawn(process.execPath, [path.join(__dirname, '..', 'server', 'server.js'), ...args],
                                    {stdio: ['ignore', 'pipe', 'pipe']});
   let stderr = '';
   child.stderr.on('data', (chunk) => stderr += chunk);

@@ -6,7 +6,7 @@
 # (as root, on Debian); Debian 12's own nodejs (Node 18) will do. Screenshots and the
 # page's size and load time land in build-web/.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
 need=()
 command -v em++ >/dev/null || need+=(emscripten)
@@ -24,7 +24,7 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 
 npm ci --no-audit --no-fund
-bash web/build.sh
+bash web/tools/build.sh
 
 # The console program from the same sources, as the reference.
 if [ -z "${QUELLMOOR_CONSOLE:-}" ]; then
@@ -38,6 +38,6 @@ node --test web/test/golden.test.js web/test/server.test.js web/test/browser.tes
 # The cost of an answer late in a long game against early in it, on a desktop and on a
 # slowed phone: fails when it more than doubles.
 node web/test/repaint_bench.js
-# A first visit on a slow phone through web/server.js: the times to the banner and to the
+# A first visit on a slow phone through web/server/server.js: the times to the banner and to the
 # first answered word, printed, not judged.
 node web/test/first_visit_bench.js

@@ -1,8 +1,8 @@
 // Leaves a brotli and a gzip copy beside each file of the site worth compressing (NAME.br and
 // NAME.gz), made once at build time at the best compression, so that a server that sends
-// such copies (web/server.js does) sends the smallest bytes at no cost per request. A copy
+// such copies (web/server/server.js does) sends the smallest bytes at no cost per request. A copy
 // no smaller than its file is not kept.
-//   node web/precompress.js SITE
+//   node web/tools/precompress.js SITE
 
 'use strict';
 
@@ -10,7 +10,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const zlib = require('node:zlib');
 
-const {kCompressible} = require('./server.js');
+const {kCompressible} = require('../server/server.js');
 
 const kCoders = {
   '.br': (bytes) => zlib.brotliCompressSync(bytes, {params: {

@@ -1,6 +1,6 @@
 // The page's scripts, in the order they take up the page: its settings first, so the text
 // size and colours are right before anything is drawn; then the help, the layout, and the
-// console that plays the game. web/build.sh bundles them into one minified page.js.
+// console that plays the game. web/tools/build.sh bundles them into one minified page.js.
 import './settings.js';
 import './help.js';
 import './layout.js';

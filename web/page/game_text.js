@@ -1,5 +1,5 @@
 // What the page reads in the game's text, from the game's own tables (quellmoor_* in
-// page_main.cpp): where a map it drew begins and what it shows in words, the numbered choices
+// web/wasm/main.cpp): where a map it drew begins and what it shows in words, the numbered choices
 // of a menu, the last prompt of a game that is over; and an answer as a screen reader hears it.
 
 /** The numbered choices of the menu `text` ends with, as {number, label}; none if it ends otherwise. */

@@ -7,31 +7,32 @@
 # Needs Debian's emscripten, cmake and ninja, node and npm (for the bundler, esbuild):
 #   sudo apt-get install emscripten cmake ninja-build nodejs npm
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
 [ -x node_modules/.bin/esbuild ] || npm ci --no-audit --no-fund
 
 # Debian's emscripten finds its JavaScript tools (acorn) only through NODE_PATH.
 export NODE_PATH="${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs"
 
-emcmake cmake -S web -B build-web/cmake -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+emcmake cmake -S web/wasm -B build-web/cmake -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 cmake --build build-web/cmake
 
 site=build-web/site
 rm -rf "$site"
 mkdir -p "$site"
-cp web/index.html web/manifest.webmanifest web/icon.svg web/icon-180.png build-web/cmake/web/quellmoor.wasm "$site/"
+cp web/page/index.html web/page/manifest.webmanifest web/page/icon.svg web/page/icon-180.png \
+    build-web/cmake/web/quellmoor.wasm "$site/"
 # The page's modules in one script and the game's program, both minified (esbuild): a first
 # visit on a slow line then waits for three requests and a third fewer bytes.
-npx --no-install esbuild web/page.js --bundle --minify --format=esm --log-level=warning --outfile="$site/page.js"
+npx --no-install esbuild web/page/main.js --bundle --minify --format=esm --log-level=warning --outfile="$site/page.js"
 npx --no-install esbuild build-web/cmake/web/quellmoor.js --minify --log-level=warning --outfile="$site/quellmoor.js"
-# The program checks that the compiled code it fetches is of its own build (updates.js).
+# The program checks that the compiled code it fetches is of its own build (web/page/updates.js).
 echo "createQuellmoor.wasmSha256 = '$(sha256sum "$site/quellmoor.wasm" | cut -c1-64)';" >> "$site/quellmoor.js"
 
 # The service worker keeps this build's files under a name of their own: a hash of them.
-node web/precache.js "$site"
+node web/tools/precache.js "$site"
 # Brotli and gzip copies beside the files, last, for a server that sends such copies.
-node web/precompress.js "$site"
+node web/tools/precompress.js "$site"
 
 echo "Built $site:"
 ls -l "$site"

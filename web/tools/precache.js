@@ -1,6 +1,6 @@
-// Writes the site's service worker: web/sw.js with the list of the site's files, the SHA-256
+// Writes the site's service worker: web/worker/sw.js with the list of the site's files, the SHA-256
 // of each, and a hash of them all that names the build.
-//   node web/precache.js SITE
+//   node web/tools/precache.js SITE
 
 'use strict';
 
@@ -12,7 +12,7 @@ const sha256 = (bytes) => crypto.createHash('sha256').update(bytes).digest('hex'
 
 /** Writes SITE/sw.js for the files now in `site`; returns the build's hash. */
 function writeWorker(site) {
-  const template = fs.readFileSync(path.join(__dirname, 'sw.js'), 'utf8');
+  const template = fs.readFileSync(path.join(__dirname, '..', 'worker', 'sw.js'), 'utf8');
   const files = {};
   for (const name of fs.readdirSync(site).sort()) {
     // Compressed twins of the files, if the site has them, are the server's business.

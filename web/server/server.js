@@ -1,5 +1,5 @@
 // A small static file server for the built site, on the loopback interface only.
-//   node web/server.js [PORT] [FOLDER]     (defaults: 8080, build-web/site; port 0: any free one)
+//   node web/server/server.js [PORT] [FOLDER]     (defaults: 8080, build-web/site; port 0: any free one)
 // Also used by the page's tests, which start it on a free port.
 //
 // It answers as a browser expects of a static site: GET and HEAD only; every answer with
@@ -151,7 +151,7 @@ function refuse(response, status, headers = {}) {
   response.end(text);  // Node sends no body to HEAD
 }
 
-// Compressed copies a build may leave beside a file (web/precompress.js makes them).
+// Compressed copies a build may leave beside a file (web/tools/precompress.js makes them).
 const kTwins = {br: '.br', gzip: '.gz'};
 
 /**
@@ -253,13 +253,13 @@ function whyNot(error, port, root) {
     return `port ${port} needs privileges this user lacks; give one above 1023`;
   }
   if (error.code === 'ENOENT' || error.code === 'ENOTDIR') {
-    return `no folder ${root}; build the site first (web/build.sh)`;
+    return `no folder ${root}; build the site first (web/tools/build.sh)`;
   }
   return error.message.split('\n')[0];
 }
 
 if (require.main === module) {
-  const [portText = '8080', root = path.join(__dirname, '..', 'build-web', 'site')] = process.argv.slice(2);
+  const [portText = '8080', root = path.join(__dirname, '..', '..', 'build-web', 'site')] = process.argv.slice(2);
   const fail = (why) => {
     process.stderr.write(`Quellmoor: ${why}\n`);
     process.exit(1);

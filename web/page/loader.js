@@ -55,7 +55,7 @@ function fetchScript() {
 }
 
 /**
- * The game's module, made with the callbacks `events` (page_io.js); `again`: after a failed
+ * The game's module, made with the callbacks `events` (web/wasm/module_io.js); `again`: after a failed
  * load, quellmoor.js too is fetched again if it did not arrive. Rejects with an Error whose
  * message says what failed.
  */

@@ -1,7 +1,0 @@
-#!/usr/bin/env bash
-# Builds the browser version and serves it on this machine: http://127.0.0.1:8080/
-# (another port: web/serve.sh 9000). Ctrl-C stops the server.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-bash web/build.sh
-exec node web/server.js "${1:-8080}" build-web/site
