@@ -45,6 +45,8 @@ fi
 
 if ! has x86_64-w64-mingw32-g++-posix; then
     leave_out windows "no MinGW-w64 (Debian: apt-get install g++-mingw-w64-x86-64-posix)"
+elif ! has rsvg-convert || ! has icotool; then
+    leave_out windows "nothing to draw the .exe's icon with (Debian: apt-get install librsvg2-bin icoutils)"
 elif has wine && [ -f /usr/src/googletest/CMakeLists.txt ]; then
     build windows
     built+=(windows)
