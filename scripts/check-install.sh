@@ -65,9 +65,9 @@ check_documents() {
 }
 
 # The menu entry, the icons and the software centre's metainfo installed under PREFIX, as
-# seen from ROOT: both files pass their validators with nothing to say (appstreamcli's
-# pedantic hints and notes aside), the entry starts the game installed beside it, each icon
-# is drawn at its folder's size, and the releases are the changelog's, newest first.
+# seen from ROOT: both files pass their validators with nothing to say (bar appstreamcli's
+# pedantic hints and the notes below), the entry starts the game installed beside it, each
+# icon is drawn at its folder's size, and the releases are the changelog's, newest first.
 check_desktop() {
     local root=$1 prefix=$2 entry metainfo said status size png key
     entry=$root$prefix/share/applications/com.example.quellmoor.desktop
@@ -115,11 +115,11 @@ changelog_releases=$(dpkg-parsechangelog -l docs/changelog --all --format rfc822
     while read -r entry_version && read -r day; do
         echo "$entry_version $(LC_ALL=C date -u -d "$day" +%F)"
     done)
-# appstreamcli's notes fail the check as its warnings and errors do, bar two: each of
+# appstreamcli's notes fail the check as its warnings and errors do, bar these: each of
 # AppStream 0.16 (Debian 12) and 1.0 (Debian 13) notes the other's way of naming the
-# developer, and the metainfo has both, for the software centres of both. Its pedantic hints
-# are shown, and pass. AppStream 1.0 warns of a component without a homepage, and lets a
-# project that has none say so (0.16 knows no such warning): this one has none.
+# developer, and the metainfo has both, for the software centres of both; and 1.0 warns of
+# a component without a homepage, but lets a project that has none say so (0.16 knows no
+# such warning): this one has none. Its pedantic hints are shown, and pass.
 appstream_transition='unknown-tag developer$|developer-name-tag-deprecated|url-homepage-missing'
 appstream_overrides=()
 [ "$(appstreamcli --version | sed -n 's/^AppStream[a-zA-Z ]* version: \([0-9]*\)\..*/\1/p' | head -1)" -lt 1 ] ||
