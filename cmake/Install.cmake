@@ -4,16 +4,18 @@
 # /usr/local/games for `cmake --install build/release --prefix /usr/local`), its manual page
 # in section 6, gzipped, and its documents in share/doc/quellmoor/ with a machine-readable
 # copyright file and a gzipped changelog. The documents that name paths or need compressing
-# are made as they are installed (cmake/InstallDocs.cmake), for the prefix actually used.
+# are made as they are installed (cmake/InstallDocs.cmake), for the prefix actually used; so
+# are the menu entry, the icons and the software centre's metainfo (cmake/InstallDesktop.cmake).
 include(GNUInstallDirs)
 
-install(TARGETS quellmoor RUNTIME DESTINATION games)
+set(quellmoor_gamesdir games)  # where the menu entry finds the game, too
+install(TARGETS quellmoor RUNTIME DESTINATION ${quellmoor_gamesdir})
 # A stripped install (the package's) also drops the compilers' notes, as Debian's own
 # packages do.
 install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
         execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
-                                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/games/quellmoor\"
+                                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${quellmoor_gamesdir}/quellmoor\"
                         COMMAND_ERROR_IS_FATAL ANY)
     endif()")
 
@@ -26,8 +28,13 @@ install(CODE "
     set(QUELLMOOR_SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")
     set(QUELLMOOR_STAGE \"${PROJECT_BINARY_DIR}/installed-docs\")
     set(QUELLMOOR_DOCDIR \"${CMAKE_INSTALL_DOCDIR}\")
-    set(QUELLMOOR_MANDIR \"${CMAKE_INSTALL_MANDIR}\")")
+    set(QUELLMOOR_MANDIR \"${CMAKE_INSTALL_MANDIR}\")
+    set(QUELLMOOR_DESKTOP_STAGE \"${PROJECT_BINARY_DIR}/installed-desktop\")
+    set(QUELLMOOR_DATADIR \"${CMAKE_INSTALL_DATADIR}\")
+    set(QUELLMOOR_GAMESDIR ${quellmoor_gamesdir})
+    set(QUELLMOOR_SUMMARY \"${PROJECT_DESCRIPTION}\")")
 install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/InstallDocs.cmake)
+install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/InstallDesktop.cmake)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quellmoor)
