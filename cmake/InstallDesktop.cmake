@@ -4,7 +4,7 @@
 #
 #   share/applications/com.example.quellmoor.desktop    the menu entry: the game, started in
 #                                                       a terminal by its full path
-#   share/icons/hicolor/scalable/apps/quellmoor.svg     the page's icon, web/icon.svg
+#   share/icons/hicolor/scalable/apps/quellmoor.svg     the page's icon, web/page/icon.svg
 #   share/icons/hicolor/NxN/apps/quellmoor.png          drawn from it by rsvg-convert
 #   share/metainfo/com.example.quellmoor.metainfo.xml   the software centre's page, its
 #                                                       releases read from docs/changelog
@@ -132,18 +132,18 @@ file(WRITE ${stage}/${id}.metainfo.xml "${metainfo}")
 # rsvg-convert writes no time or name into a PNG: the same SVG gives the same bytes.
 find_program(rsvg_convert rsvg-convert)
 if(NOT rsvg_convert)
-    message(FATAL_ERROR "The menu's icons are drawn from web/icon.svg by rsvg-convert: "
+    message(FATAL_ERROR "The menu's icons are drawn from web/page/icon.svg by rsvg-convert: "
                         "on Debian, apt-get install librsvg2-bin")
 endif()
 foreach(size IN LISTS icon_sizes)
     file(MAKE_DIRECTORY ${stage}/${size}x${size})
     execute_process(COMMAND ${rsvg_convert} --width ${size} --height ${size}
-                            --output ${stage}/${size}x${size}/quellmoor.png ${source}/web/icon.svg
+                            --output ${stage}/${size}x${size}/quellmoor.png ${source}/web/page/icon.svg
                     COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 
 file(INSTALL ${stage}/${id}.desktop DESTINATION ${datadir}/applications)
-file(INSTALL ${source}/web/icon.svg DESTINATION ${datadir}/icons/hicolor/scalable/apps
+file(INSTALL ${source}/web/page/icon.svg DESTINATION ${datadir}/icons/hicolor/scalable/apps
      RENAME quellmoor.svg)
 foreach(size IN LISTS icon_sizes)
     file(INSTALL ${stage}/${size}x${size}/quellmoor.png

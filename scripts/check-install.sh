@@ -88,8 +88,8 @@ $said"
     done
     [ -x "$root$prefix/games/quellmoor" ] || fail "the menu entry's program is not installed"
     [ "$(sed -n 's/^Icon=//p' "$entry")" = quellmoor ] || fail "the menu entry names another icon"
-    cmp "$root$prefix/share/icons/hicolor/scalable/apps/quellmoor.svg" web/icon.svg ||
-        fail "the scalable icon is not web/icon.svg"
+    cmp "$root$prefix/share/icons/hicolor/scalable/apps/quellmoor.svg" web/page/icon.svg ||
+        fail "the scalable icon is not web/page/icon.svg"
     for png in "$root$prefix"/share/icons/hicolor/*x*/apps/quellmoor.png; do
         size=${png%/apps/quellmoor.png}
         size=${size##*/}
