@@ -189,15 +189,15 @@ awk -v floors="$floors" -v front_ends="$front_ends" '
 # The front ends are read side by side, each into a file of its own.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-pids=()
+pids=() unread=0
 for front in $(names "$front_ends"); do
     read_front_end "$front" >"$work/$front" &
     pids+=($!)
 done
 for pid in "${pids[@]}"; do
-    wait "$pid" || status=1
+    wait "$pid" || unread=1
 done
-[ "$status" -eq 0 ] || exit 1
+[ "$unread" -eq 0 ] || exit 1
 
 # Every file's floor must let it use the floor of every file it opened.
 sort -u "$work"/* | awk -F '\t' -v floors="$floors" '

@@ -40,9 +40,10 @@ refused() {
 copy clean
 check clean || fail "clean: the tree as it is was refused: $(cat "$work/clean.out")"
 
-copy includes
-cd "$work/includes"
-# Three spellings the compiler takes and a reading of the text could miss.
+copy faults
+cd "$work/faults"
+# Three spellings the compiler takes and a reading of the text could miss, and an include
+# that only the Windows program compiles.
 cat >>src/game/console.cpp <<'EOF'
 /* floors */ #include "play/completion.hpp"
 %:include "posix/descriptor_io.hpp"
@@ -53,27 +54,23 @@ cat >>src/game/console.cpp <<'EOF'
 EOF
 # A header that reaches up: posix/main.cpp, which includes it, may use posix/; program/ not.
 sed -i '1a #include "posix/descriptor_io.hpp"' src/program/stream_buffers.hpp
-mkdir web/speech
+mkdir web/speech src/extras
 printf '#include "../../src/posix/terminal_output.hpp"\n' >web/speech/voice.cpp
+cp src/game/word.hpp src/extras/
+cp src/game/console.hpp src/stray.hpp
+# A table where program/ may use play/, which may use goods/, but program/ not goods/.
+sed -i 's/^program    game world combat goods play$/program    game world combat play/' \
+    scripts/check-floors.sh
 cd - >/dev/null
-refused includes \
+refused faults \
     "src/game/console.cpp includes src/play/completion.hpp: game/ may not use play/" \
     "src/game/console.cpp includes src/posix/descriptor_io.hpp: game/ may not use posix/" \
     "src/game/console.cpp includes src/world/exits.hpp: game/ may not use world/" \
     "src/game/console.cpp includes src/windows/handle_io.hpp: game/ may not use windows/" \
     "src/program/stream_buffers.hpp includes src/posix/descriptor_io.hpp: program/ may not use posix/" \
-    "web/speech/voice.cpp includes src/posix/terminal_output.hpp: web/ may not use posix/"
-
-copy places
-mkdir "$work/places/src/extras"
-cp src/game/word.hpp "$work/places/src/extras/"
-cp src/game/console.cpp "$work/places/src/stray.cpp"
-refused places "src/extras/ has no floor" "src/stray.cpp stands on no floor"
-
-copy table
-sed -i 's/^program    game world combat goods play$/program    game world combat play/' \
-    "$work/table/scripts/check-floors.sh"
-refused table "program/ uses play/, which may use goods/"
+    "web/speech/voice.cpp includes src/posix/terminal_output.hpp: web/ may not use posix/" \
+    "src/extras/ has no floor" "src/stray.hpp stands on no floor" \
+    "program/ uses play/, which may use goods/"
 
 if check clean CXX=no-such-compiler; then
     fail "no compiler: the check passed"
