@@ -82,8 +82,8 @@ class KeyDecoder {
     std::size_t takeKey(Then then);
     std::size_t takeCharacter(Then then);
 
-    std::string typed_;    // bytes not yet decoded: what may start a key or a character
-    std::wstring ready_;   // characters decoded, not yet handed on
+    std::string typed_;   // bytes not yet decoded: what may start a key or a character
+    std::wstring ready_;  // characters decoded, not yet handed on
 };
 
 /// A line as the bytes the player typed: each character in the locale's encoding.

@@ -43,8 +43,8 @@ int waitToRead(std::array<pollfd, 2>& waited, int milliseconds) {
         }
     }
     timeval limit{milliseconds / 1000, milliseconds % 1000 * 1000};
-    const int found = select(std::max(waited[0].fd, waited[1].fd) + 1, &readable, nullptr,
-                             nullptr, milliseconds < 0 ? nullptr : &limit);
+    const int found = select(std::max(waited[0].fd, waited[1].fd) + 1, &readable, nullptr, nullptr,
+                             milliseconds < 0 ? nullptr : &limit);
     for (pollfd& one : waited) {
         one.revents = found > 0 && one.fd >= 0 && FD_ISSET(one.fd, &readable) ? POLLIN : 0;
     }

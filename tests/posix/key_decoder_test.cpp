@@ -58,7 +58,8 @@ TEST(KeyDecoder, AltAndAKeyTypedAtOnceIsHandedOnIfBoundAndSwallowedIfNot) {
 TEST(KeyDecoder, KeySequencesAreHandedOnWholeIfBoundAndSwallowedWholeIfNot) {
     EXPECT_EQ(readFrom({"lok", "\x1b[D", "o"}), L"lok\x1b[Do");
     EXPECT_EQ(readFrom({"\x1bOH", "\x1b[7~", "\x1b[1;5C"}), L"\x1bOH\x1b[7~\x1b[1;5C");
-    EXPECT_EQ(readFrom({"lo", "\x1b[5~", "\x1b[15;5~", "\x1b[[A", "\x1b[2$", "\x1bOP", "ok"}), L"look");
+    EXPECT_EQ(readFrom({"lo", "\x1b[5~", "\x1b[15;5~", "\x1b[[A", "\x1b[2$", "\x1bOP", "ok"}),
+              L"look");
     EXPECT_EQ(readFrom({"lo\x1b[1\x7fok"}), L"lo\x7fok");  // cut short by Backspace, which stays
     // Cut short by a pause, its rest is typed: no key is ever left waiting on the next.
     EXPECT_EQ(readFrom({"\x1b[", "A"}), L"A");
