@@ -7,21 +7,26 @@
 namespace quellmoor {
 namespace {
 
-// A descriptor the game inherited may be non-blocking: "not now" is waited out, never taken
-// for the end of input or a lost screen.
+// After a call on `fd` failed with errno: whether to make it again. Interrupted, at once. A
+// descriptor the game inherited may be non-blocking: its "not now" is waited out until `fd`
+// is ready for `event`, never taken for the end of input or a lost screen.
+bool worthRetrying(int fd, short event) {
+    if (errno != EAGAIN && errno != EWOULDBLOCK) {
+        return errno == EINTR;
+    }
+    pollfd ready{fd, event, 0};
+    return ::poll(&ready, 1, -1) >= 0 || errno == EINTR;
+}
+
 template <class Call>
 Transfer retried(int fd, short event, Call call) {
-    while (true) {
-        const ssize_t count = call();
-        if (count >= 0) {
-            return {static_cast<std::size_t>(count), 0};
-        }
-        pollfd ready{fd, event, 0};
-        const bool notNow = errno == EAGAIN || errno == EWOULDBLOCK;
-        if (errno != EINTR && !(notNow && (::poll(&ready, 1, -1) >= 0 || errno == EINTR))) {
+    ssize_t count = 0;
+    while ((count = call()) < 0) {
+        if (!worthRetrying(fd, event)) {
             return {0, static_cast<SystemError>(errno)};
         }
     }
+    return {static_cast<std::size_t>(count), 0};
 }
 
 }  // namespace

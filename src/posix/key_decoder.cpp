@@ -10,17 +10,13 @@ namespace {
 
 constexpr char kEscape = '\x1b';
 constexpr auto kUnfinished = std::string_view::npos;
+constexpr auto kIncomplete = static_cast<std::size_t>(-2);  // mbrtowc()'s and mbrlen()'s
+constexpr auto kUnreadable = static_cast<std::size_t>(-1);
 
-// Where the key sequence at the start of `typed` (an ESC) ends: after [ or O, parameters
-// and a final byte (ESC [[A: the Linux console's F1; rxvt ends some with $), or before a
-// byte that no sequence holds (Backspace, say). 0 if no sequence follows the ESC.
+// Where the key sequence at the start of `typed` (ESC, then [ or O) ends: after its
+// parameters and a final byte (ESC [[A: the Linux console's F1; rxvt ends some with $),
+// or before a byte that no sequence holds (Backspace, say).
 std::size_t sequenceEnd(std::string_view typed) {
-    if (typed.size() < 2) {
-        return kUnfinished;
-    }
-    if (typed[1] != '[' && typed[1] != 'O') {
-        return 0;
-    }
     for (std::size_t at = typed.substr(1, 2) == "[[" ? 3 : 2; at < typed.size(); ++at) {
         if (typed[at] < ' ' || typed[at] > '~') {
             return at;
@@ -32,48 +28,101 @@ std::size_t sequenceEnd(std::string_view typed) {
     return kUnfinished;
 }
 
-bool isBound(std::string_view form) {
-    return std::any_of(std::begin(kBoundKeys), std::end(kBoundKeys), [form](const BoundKey& key) {
-        return std::find(key.forms.begin(), key.forms.end(), form) != key.forms.end();
+// The bytes of the character at the start of `typed`: one if the locale cannot read it.
+std::size_t characterSize(std::string_view typed) {
+    std::mbstate_t state{};
+    const std::size_t size = std::mbrlen(typed.data(), typed.size(), &state);
+    return size == kIncomplete ? kUnfinished : size == kUnreadable || size == 0 ? 1 : size;
+}
+
+// Where the key at the start of `typed` (an ESC) ends: a key sequence, or Alt and a key,
+// which a terminal sends as ESC and that key (rxvt's Alt-Up: ESC ESC [A).
+std::size_t keyEnd(std::string_view typed) {
+    const std::size_t alt = std::min(typed.find_first_not_of(kEscape), typed.size()) - 1;
+    const std::string_view key = typed.substr(alt);
+    if (key.size() < 2) {
+        return kUnfinished;
+    }
+    const bool sequence = key[1] == '[' || key[1] == 'O';
+    const std::size_t end = sequence ? sequenceEnd(key) : characterSize(key.substr(1));
+    return end == kUnfinished ? kUnfinished : alt + end + (sequence ? 0 : 1);
+}
+
+bool isBound(std::string_view key) {
+    return std::any_of(std::begin(kBoundKeys), std::end(kBoundKeys), [key](const BoundKey& bound) {
+        return std::find(bound.forms.begin(), bound.forms.end(), key) != bound.forms.end();
     });
 }
 
 }  // namespace
 
-std::optional<wchar_t> KeyDecoder::next(bool ended) {
+void KeyDecoder::add(char byte) {
+    typed_ += byte;
+    decode(Then::kMore);
+}
+
+void KeyDecoder::pause() {
+    decode(Then::kPause);
+}
+
+void KeyDecoder::end() {
+    decode(Then::kEnd);
+}
+
+bool KeyDecoder::keyUnfinished() const {
+    return !typed_.empty() && typed_[0] == kEscape;  // decode() leaves only an unfinished one
+}
+
+std::optional<wchar_t> KeyDecoder::next() {
+    if (ready_.empty()) {
+        return std::nullopt;
+    }
+    const wchar_t first = ready_[0];
+    ready_.erase(0, 1);
+    return first;
+}
+
+// Every key and character the bytes typed make, in turn, until they leave one unfinished.
+void KeyDecoder::decode(Then then) {
     while (!typed_.empty()) {
-        if (boundKeyLeft_ > 0) {
-            --boundKeyLeft_;
-        } else if (typed_[0] == '\0') {
-            typed_.erase(0, 1);  // Ctrl-@ does nothing
-            continue;
-        } else if (typed_[0] == kEscape) {
-            const std::size_t end = sequenceEnd(typed_);
-            if (end == kUnfinished && !ended) {
-                return std::nullopt;
-            }
-            const bool sequence = end != kUnfinished && end > 0;
-            if (sequence && !isBound(std::string_view(typed_).substr(1, end - 1))) {
-                typed_.erase(0, end);
-                continue;
-            }
-            boundKeyLeft_ = sequence ? end - 1 : 0;  // the ESC goes now, the rest as they come
-        }
-        std::mbstate_t state{};
-        wchar_t decoded = 0;
-        std::size_t used = std::mbrtowc(&decoded, typed_.data(), typed_.size(), &state);
-        constexpr auto kIncomplete = static_cast<std::size_t>(-2);
-        if (used == kIncomplete && !ended) {
-            return std::nullopt;
-        }
-        if (used == kIncomplete || used == static_cast<std::size_t>(-1)) {
-            decoded = static_cast<wchar_t>(kOwnByte + static_cast<unsigned char>(typed_[0]));
-            used = 1;
+        const std::size_t used = typed_[0] == '\0'      ? 1  // Ctrl-@ does nothing
+                                 : typed_[0] == kEscape ? takeKey(then)
+                                                        : takeCharacter(then);
+        if (used == 0) {
+            return;
         }
         typed_.erase(0, used);
-        return decoded;
     }
-    return std::nullopt;
+}
+
+// A bound key's bytes are handed on, each as a character; any other key is dropped. 0
+// while the key may go on.
+std::size_t KeyDecoder::takeKey(Then then) {
+    const std::size_t end = keyEnd(typed_);
+    if (end == kUnfinished) {
+        return then == Then::kMore ? 0 : typed_.size();  // Esc alone, or a key cut short
+    }
+    if (isBound(std::string_view(typed_).substr(0, end))) {
+        ready_.append(typed_.begin(), typed_.begin() + static_cast<std::ptrdiff_t>(end));
+    }
+    return end;
+}
+
+// A character of the locale, or a byte it cannot read as a character of its own. 0 while
+// more bytes may finish the character.
+std::size_t KeyDecoder::takeCharacter(Then then) {
+    std::mbstate_t state{};
+    wchar_t decoded = 0;
+    const std::size_t used = std::mbrtowc(&decoded, typed_.data(), typed_.size(), &state);
+    if (used == kIncomplete && then != Then::kEnd) {
+        return 0;
+    }
+    if (used == kIncomplete || used == kUnreadable) {
+        ready_ += static_cast<wchar_t>(kOwnByte + static_cast<unsigned char>(typed_[0]));
+        return 1;
+    }
+    ready_ += decoded;
+    return used;
 }
 
 std::string bytesOf(std::wstring_view line) {

@@ -10,46 +10,80 @@ namespace quellmoor {
 /// The characters that separate words, as the console reads them.
 inline constexpr std::wstring_view kWordSeparators = L" \t\n\v\f\r";
 
-/// A key the line editor binds: libedit's function, and every form common terminals send
-/// after ESC whatever TERM says, since libedit binds only those its description names
-/// (xterm: ESC [H, ESC OH, ESC [1~; screen, tmux, Linux: ESC [1~; rxvt: ESC [7~, ESC Od).
+/// A key the line editor is given: its name as the player's documents write it, libedit's
+/// function (or the game's own), and the bytes each common terminal sends for it.
 struct BoundKey {
+    std::string_view name;
     const char* function;
     std::array<std::string_view, 4> forms;  // the unused ones empty
 };
 
+/// Every key that edits the line: the one list of them, which the line editor binds and
+/// README.md, docs/playing.md and docs/quellmoor.6 name, each between its markers "keys:
+/// kBoundKeys" and "end of keys" (a test holds them to it). A key sent after ESC is bound in
+/// every form terminals send, whatever TERM says, since libedit binds only those its
+/// description names (xterm: ESC [H, ESC OH, ESC [1~; screen, tmux, Linux: ESC [1~; rxvt:
+/// ESC [7~, ESC Od). Alt and a letter is ESC and the letter, as emacs and shells take it.
 // clang-format off
 inline constexpr BoundKey kBoundKeys[] = {
-    {"ed-prev-history",     {"[A", "OA"}},                // Up
-    {"ed-next-history",     {"[B", "OB"}},                // Down
-    {"ed-next-char",        {"[C", "OC"}},                // Right
-    {"ed-prev-char",        {"[D", "OD"}},                // Left
-    {"ed-move-to-beg",      {"[H", "OH", "[1~", "[7~"}},  // Home
-    {"ed-move-to-end",      {"[F", "OF", "[4~", "[8~"}},  // End
-    {"ed-delete-next-char", {"[3~"}},                     // Delete
-    {"em-toggle-overwrite", {"[2~"}},                     // Insert: inserting or typing over
-    {"ed-prev-word",        {"[1;5D", "[5D", "Od"}},      // Ctrl-Left
-    {"em-next-word",        {"[1;5C", "[5C", "Oc"}},      // Ctrl-Right
+    {"Tab",        "quellmoor-complete",      {"\t"}},
+    {"Ctrl-D",     "quellmoor-end-or-delete", {"\x04"}},
+    {"Up",         "ed-prev-history",         {"\033[A", "\033OA"}},
+    {"Down",       "ed-next-history",         {"\033[B", "\033OB"}},
+    {"Right",      "ed-next-char",            {"\033[C", "\033OC"}},
+    {"Left",       "ed-prev-char",            {"\033[D", "\033OD"}},
+    {"Home",       "ed-move-to-beg",          {"\033[H", "\033OH", "\033[1~", "\033[7~"}},
+    {"End",        "ed-move-to-end",          {"\033[F", "\033OF", "\033[4~", "\033[8~"}},
+    {"Backspace",  "em-delete-prev-char",     {"\x7f", "\b"}},
+    {"Delete",     "ed-delete-next-char",     {"\033[3~"}},
+    {"Insert",     "em-toggle-overwrite",     {"\033[2~"}},  // inserting or typing over
+    {"Ctrl-Left",  "ed-prev-word",            {"\033[1;5D", "\033[5D", "\033Od"}},
+    {"Ctrl-Right", "em-next-word",            {"\033[1;5C", "\033[5C", "\033Oc"}},
+    {"Alt-b",      "ed-prev-word",            {"\033b"}},
+    {"Alt-f",      "em-next-word",            {"\033f"}},
+    {"Ctrl-A",     "ed-move-to-beg",          {"\x01"}},
+    {"Ctrl-E",     "ed-move-to-end",          {"\x05"}},
+    {"Ctrl-K",     "ed-kill-line",            {"\x0b"}},
+    {"Ctrl-U",     "vi-kill-line-prev",       {"\x15"}},      // all before the cursor
+    {"Ctrl-W",     "ed-delete-prev-word",     {"\x17"}},      // the word before the cursor
 };
 // clang-format on
 
 /// Bytes typed at the terminal to the characters the line editor reads: a letter of the
 /// locale as one, a byte it cannot read as kOwnByte + the byte (a lone surrogate, which no
-/// locale gives; libedit shows \U+DCxx); a key's escape sequence whole if it is bound, and
-/// not at all if not; NUL (Ctrl-@, and Ctrl-Space at most terminals) not at all.
+/// locale gives; libedit shows \U+DCxx); NUL (Ctrl-@, and Ctrl-Space at most terminals) not
+/// at all. A key that starts with ESC (a key sequence, or Alt and a key) is handed on whole
+/// if kBoundKeys has it, and not at all if not. A terminal sends each key's bytes at once:
+/// ESC with nothing after it is the Esc key alone, which does nothing.
 class KeyDecoder {
   public:
     static constexpr wchar_t kOwnByte = 0xDC00;
 
-    void add(char byte) { typed_ += byte; }
+    void add(char byte);
 
-    /// The next character, or nothing while the bytes may still become one; once the
-    /// input has `ended`, each byte left is a character.
-    std::optional<wchar_t> next(bool ended);
+    /// Nothing more came with the bytes added: a key they leave unfinished is dropped (a
+    /// lone ESC, or a key cut short). A character left unfinished waits on.
+    void pause();
+
+    /// The input has ended: as pause(), and each byte of a character left unfinished is a
+    /// character of its own.
+    void end();
+
+    /// Whether the bytes added end within a key: pause() if no more come with them.
+    bool keyUnfinished() const;
+
+    /// The next character, or nothing while the bytes so far do not make one.
+    std::optional<wchar_t> next();
 
   private:
-    std::string typed_;
-    std::size_t boundKeyLeft_ = 0;  // bytes of a bound key's sequence still to hand on
+    enum class Then { kMore, kPause, kEnd };  // what may follow the bytes added
+
+    void decode(Then then);
+    std::size_t takeKey(Then then);
+    std::size_t takeCharacter(Then then);
+
+    std::string typed_;   // bytes not yet decoded: what may start a key or a character
+    std::wstring ready_;  // characters decoded, not yet handed on
 };
 
 /// A line as the bytes the player typed: each character in the locale's encoding.

@@ -20,16 +20,21 @@ namespace {
 
 constexpr int kHistoryLines = 1000;  // for Up and Down: more than a game needs, bounded
 
+// A terminal sends the bytes of a key at once; this long apart, an ESC was the Esc key
+// alone (the time bridges a slow line, and no person types two keys in it).
+constexpr int kKeyMilliseconds = 10;
+
 LineEditor& editorOf(EditLine* editor) {
     void* data = nullptr;
     el_get(editor, EL_CLIENTDATA, &data);
     return *static_cast<LineEditor*>(data);
 }
 
-// Waits until the terminal or the wake-up pipe (-1: none) can be read. poll(): a game may
-// inherit more descriptors than select() takes; but macOS's poll() ignores terminals.
+// Waits until the terminal or the wake-up pipe (-1: none) can be read, for at most
+// `milliseconds` (-1: for as long as it takes). poll(): a game may inherit more descriptors
+// than select() takes; but macOS's poll() ignores terminals.
 #ifdef __APPLE__
-int waitToRead(std::array<pollfd, 2>& waited) {
+int waitToRead(std::array<pollfd, 2>& waited, int milliseconds) {
     fd_set readable;
     FD_ZERO(&readable);
     for (const pollfd& one : waited) {
@@ -37,32 +42,50 @@ int waitToRead(std::array<pollfd, 2>& waited) {
             FD_SET(one.fd, &readable);
         }
     }
-    const int found =
-        select(std::max(waited[0].fd, waited[1].fd) + 1, &readable, nullptr, nullptr, nullptr);
+    timeval limit{milliseconds / 1000, milliseconds % 1000 * 1000};
+    const int found = select(std::max(waited[0].fd, waited[1].fd) + 1, &readable, nullptr, nullptr,
+                             milliseconds < 0 ? nullptr : &limit);
     for (pollfd& one : waited) {
         one.revents = found > 0 && one.fd >= 0 && FD_ISSET(one.fd, &readable) ? POLLIN : 0;
     }
     return found;
 }
 #else
-int waitToRead(std::array<pollfd, 2>& waited) {
-    return poll(waited.data(), waited.size(), -1);
+int waitToRead(std::array<pollfd, 2>& waited, int milliseconds) {
+    return poll(waited.data(), waited.size(), milliseconds);
 }
 #endif
+
+bool typedWithin(int milliseconds) {
+    std::array<pollfd, 2> waited{{{STDIN_FILENO, POLLIN, 0}, {-1, POLLIN, 0}}};
+    return waitToRead(waited, milliseconds) > 0;
+}
+
+// The wake-up pipe of the editor's signals (TerminalSignals) can be made: without it,
+// Ctrl-Z and fg would leave the terminal in line mode under an editor that takes it for its
+// own. Nothing opened from here to the editor's own pipe stays open (the terminal's
+// description is read and closed), so the same two descriptors will be free then. On
+// macOS, select() must be able to wait on them.
+bool wakeUpPipeCanBeMade() {
+    std::array<int, 2> ends{};
+    if (pipe(ends.data()) != 0) {
+        return false;
+    }
+    close(ends[0]);
+    close(ends[1]);
+#ifdef __APPLE__
+    return std::max(ends[0], ends[1]) < FD_SETSIZE;
+#else
+    return true;
+#endif
+}
 
 }  // namespace
 
 bool terminalCanEditLines() {
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || !wakeUpPipeCanBeMade()) {
         return false;
     }
-#ifdef __APPLE__
-    // select() takes descriptors below FD_SETSIZE, and the wake-up pipe the lowest free ones.
-    if (const int lowestFree = dup(STDIN_FILENO);
-        close(lowestFree) == 0 && lowestFree >= FD_SETSIZE) {
-        return false;
-    }
-#endif
     // Asked with a status pointer, the terminal database says nothing on the screen.
     const char* name = std::getenv("TERM");
     int status = 0;
@@ -91,17 +114,11 @@ LineEditor::LineEditor(TerminalOutput& screen)
     el_wset(editor_, EL_HIST, history_w, history_);
     // Named through the wide interface: the narrow one copies the names and never frees them.
     el_wset(editor_, EL_ADDFN, L"quellmoor-complete", L"Complete a command word", complete);
-    el_set(editor_, EL_BIND, "^I", "quellmoor-complete", nullptr);
-    // As in a shell: Ctrl-W takes the word before the cursor, Ctrl-U all before it.
-    el_set(editor_, EL_BIND, "^W", "ed-delete-prev-word", nullptr);
-    el_set(editor_, EL_BIND, "^U", "vi-kill-line-prev", nullptr);
     el_wset(editor_, EL_ADDFN, L"quellmoor-end-or-delete", L"End the input or delete", endOrDelete);
-    el_set(editor_, EL_BIND, "^D", "quellmoor-end-or-delete", nullptr);
     for (const BoundKey& key : kBoundKeys) {
         for (const std::string_view form : key.forms) {
             if (!form.empty()) {
-                el_set(editor_, EL_BIND, ("\\e" + std::string(form)).c_str(), key.function,
-                       nullptr);
+                el_set(editor_, EL_BIND, std::string(form).c_str(), key.function, nullptr);
             }
         }
     }
@@ -152,20 +169,23 @@ int LineEditor::readCharacter(EditLine* editor, wchar_t* character) {
 // For libedit: 1 and the next character, 0 at the end of input, -1 on an error (errno).
 int LineEditor::nextCharacter(wchar_t& character) {
     while (true) {
-        if (const std::optional<wchar_t> next = keys_.next(false)) {
+        if (const std::optional<wchar_t> next = keys_.next()) {
             character = *next;
             return 1;
         }
+        if (keys_.keyUnfinished() && !typedWithin(kKeyMilliseconds)) {
+            keys_.pause();
+            continue;
+        }
         char byte = 0;
         const int got = readByte(byte);
-        if (got == 1) {
-            keys_.add(byte);
-        } else if (const std::optional<wchar_t> last = keys_.next(true)) {
-            character = *last;  // the end came within a character: its bytes are their own
-            return 1;
-        } else {
-            return got;
+        if (got != 1) {
+            keys_.end();  // a character the end cut short: each of its bytes is one
+            const std::optional<wchar_t> last = keys_.next();
+            character = last.value_or(L'\0');
+            return last ? 1 : got;
         }
+        keys_.add(byte);
     }
 }
 
@@ -173,7 +193,7 @@ int LineEditor::nextCharacter(wchar_t& character) {
 int LineEditor::readByte(char& byte) {
     while (true) {
         std::array<pollfd, 2> waited{{{STDIN_FILENO, POLLIN, 0}, {signals_.wakeUp(), POLLIN, 0}}};
-        if (waitToRead(waited) < 0 && errno != EINTR) {  // interrupted: nothing found, wait on
+        if (waitToRead(waited, -1) < 0 && errno != EINTR) {  // interrupted: nothing found, wait on
             return -1;
         }
         if (waited[1].revents != 0) {

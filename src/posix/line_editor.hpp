@@ -13,7 +13,8 @@
 namespace quellmoor {
 
 /// Whether standard input and output are a terminal that TERM names and the system knows
-/// (not "dumb"): then the line editor serves; elsewhere the game reads plainly.
+/// (not "dumb"), and the editor's wake-up pipe can be made: then the line editor serves;
+/// elsewhere the game reads plainly.
 bool terminalCanEditLines();
 
 /// Standard input at a terminal, for InputBuffer: a line at a time through libedit, with

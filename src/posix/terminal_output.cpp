@@ -26,24 +26,28 @@ bool TerminalOutput::finish() {
     return FileDescriptorOutput::xsputn(line.data(), size) == size;
 }
 
+// The text's last line, if unfinished, is held with any held before it that the text
+// continues, while the whole stays short and plain enough for a prompt. Whatever is written
+// now goes after what was held.
 std::streamsize TerminalOutput::xsputn(const char* text, std::streamsize size) {
     const std::string_view whole(text, static_cast<std::size_t>(size));
     const std::size_t lineEnd = whole.rfind('\n') + 1;  // 0 if the text has no line break
     const std::string_view rest = whole.substr(lineEnd);
-    if (lineEnd > 0 && !finish()) {
-        return 0;  // the line held so far ends within this text: it goes first
-    }
-    const bool hold = unfinished_.size() + rest.size() <= kLongestHeldLine && printable(rest);
-    if (!hold && !finish()) {
+    const std::size_t heldBefore = lineEnd > 0 ? 0 : unfinished_.size();
+    const bool hold = heldBefore + rest.size() <= kLongestHeldLine && printable(rest);
+    const std::string_view now = hold ? whole.substr(0, lineEnd) : whole;
+    if (!now.empty() && !finish()) {
         return 0;
     }
-    const std::string_view now = hold ? whole.substr(0, lineEnd) : whole;
     const auto length = static_cast<std::streamsize>(now.size());
     const std::streamsize written = FileDescriptorOutput::xsputn(now.data(), length);
-    if (written == length && hold) {
+    if (written < length) {
+        return written;  // the screen took no more: nothing of the rest is held
+    }
+    if (hold) {
         unfinished_.append(rest);
     }
-    return written == length ? size : written;
+    return size;
 }
 
 }  // namespace quellmoor

@@ -20,7 +20,9 @@ class TerminalSignals {
     TerminalSignals(const TerminalSignals&) = delete;
     TerminalSignals& operator=(const TerminalSignals&) = delete;
 
-    int wakeUp() const { return wakeUp_[0]; }  // readable when events wait; -1 if none
+    // Readable when events wait; -1 if the pipe could not be made, which the line editor
+    // sees to before it starts (terminalCanEditLines()).
+    int wakeUp() const { return wakeUp_[0]; }
     const termios& settingsBefore() const { return settingsBefore_; }
 
     struct Events {

@@ -38,30 +38,42 @@ int fail(const char* why, SystemError error) {
     return 1;
 }
 
+// The arguments: the options, up to the first "--", and what follows that "--".
+struct Arguments {
+    std::span<const char* const> options;
+    std::span<const char* const> afterOptions;
+};
+
+Arguments split(int argc, const char* const* argv) {
+    const std::span<const char* const> all(argv + 1,
+                                           static_cast<std::size_t>(std::max(argc, 1) - 1));
+    const auto isEnd = [](std::string_view argument) { return argument == "--"; };
+    const auto end =
+        static_cast<std::size_t>(std::find_if(all.begin(), all.end(), isEnd) - all.begin());
+    return {all.first(end), all.subspan(std::min(end + 1, all.size()))};
+}
+
 // The exit status that answers the arguments, or nothing when a game is to be played (no
 // arguments, or -- alone). --help (-h) or --version alone, perhaps ended by --, is answered
 // with status 0; anything else is a mistake, told with the usage, status 2.
 std::optional<int> answerArguments(int argc, const char* const* argv) {
-    const std::span<const char* const> arguments(argv + 1,
-                                                 static_cast<std::size_t>(std::max(argc, 1) - 1));
-    const auto optionsEnd = std::find(arguments.begin(), arguments.end(), std::string_view("--"));
-    const std::span options(arguments.begin(), optionsEnd);
-    const bool nothingFollows = optionsEnd == arguments.end() || optionsEnd + 1 == arguments.end();
-    if (options.empty() && nothingFollows) {
-        return std::nullopt;
-    }
-    const std::string_view first = options.empty() ? "" : options[0];
+    const auto [options, afterOptions] = split(argc, argv);
+    const std::string_view first = options.empty() ? "" : options.front();
     const bool help = first == "--help" || first == "-h";
     const bool version = first == "--version";
-    if (options.size() == 1 && nothingFollows && (help || version)) {
+    if (afterOptions.empty() && options.empty()) {
+        return std::nullopt;
+    }
+    if (afterOptions.empty() && options.size() == 1 && (help || version)) {
         const SystemError lost =
             writeAll(StandardStream::kOutput, help ? kUsage : "quellmoor " QUELLMOOR_VERSION "\n");
         return lost != 0 ? fail("cannot write to standard output", lost) : 0;
     }
-    // The first argument that is wrong: an option is right only alone, and nothing may
-    // follow the end of the options.
+    // The first argument that is wrong: an option is right only first and alone, and
+    // nothing may follow "--".
     const std::size_t rightOnes = help || version ? 1 : 0;
-    const std::string_view wrong = rightOnes < options.size() ? options[rightOnes] : optionsEnd[1];
+    const std::string_view wrong =
+        rightOnes < options.size() ? options[rightOnes] : afterOptions.front();
     writeAll(StandardStream::kError,
              "quellmoor: unexpected argument: " + escaped(wrong) + "\n\n" + std::string(kUsage));
     return 2;

@@ -132,6 +132,17 @@ std::string typedAtPrompt(const Command& game) {
     std::exit(2);
 }
 
+/// Lowers the soft limit of open files until no more than `count` descriptors are free.
+void leaveFree(int count) {
+    const int lowestFree = dup(STDIN_FILENO);
+    rlimit limit{};
+    if (lowestFree < 0 || close(lowestFree) != 0 || getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        giveUp("terminal_session: leaving descriptors free");
+    }
+    limit.rlim_cur = static_cast<rlim_t>(lowestFree + count);
+    setrlimit(RLIMIT_NOFILE, &limit);
+}
+
 /// Opens `count` more descriptors (copies of standard input), raising the soft limit of
 /// open files as far as needed: a game that inherits them finds its own above them.
 void inheritDescriptors(int count) {
@@ -152,10 +163,11 @@ void inheritDescriptors(int count) {
 class Terminal {
   public:
     /// Starts `command` (a program and its arguments) at a new terminal of 24 lines and
-    /// 80 columns, with TERM and whatever `environment` adds ("NAME=value"), and
-    /// `inherited` descriptors open beside the terminal's.
+    /// 80 columns, with TERM and whatever `environment` adds ("NAME=value"), `inherited`
+    /// descriptors open beside the terminal's, and at most `spare` more to open (-1: as many
+    /// as the system allows).
     Terminal(Command command, const char* term, Screen screen,
-             std::vector<std::string> environment = {}, int inherited = 0) {
+             std::vector<std::string> environment = {}, int inherited = 0, int spare = -1) {
         // posix_openpt and TIOCSCTTY rather than openpty and login_tty, which macOS lacks.
         master_ = posix_openpt(O_RDWR | O_NOCTTY);
         if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0 ||
@@ -188,6 +200,9 @@ class Terminal {
             }
             close(slave_);
             inheritDescriptors(inherited);
+            if (spare >= 0) {
+                leaveFree(spare);
+            }
             setenv("TERM", term, 1);
             for (std::string& setting : environment) {
                 putenv(setting.data());
@@ -554,6 +569,21 @@ bool playWithTheEditor(const Command& game, const char* term) {
         terminal.press("quit\rquit\r");
         passed &= check(terminal.waitForExit() == 0, "the game ends with status 0");
     }
+    {
+        // One descriptor free: enough for the terminal's description, too few for the
+        // editor's wake-up pipe, without which Ctrl-Z and fg would leave the terminal in
+        // line mode under an editor that takes it for its own. The game reads plainly.
+        Terminal terminal(game, term, Screen::AsSet, {}, 0, 1);
+        passed &= terminal.waitFor("one descriptor free: the banner", kWelcome);
+        Terminal::pause();
+        passed &= check(sameSettings(terminal.settings(), terminal.found()),
+                        "no wake-up pipe: the editor leaves the terminal as it was found");
+        terminal.type("look");
+        passed &= terminal.waitFor("look, read plainly", kClearScreen + kRoomOne);
+        terminal.type("quit");
+        terminal.type("quit");
+        passed &= check(terminal.waitForExit() == 0, "the game ends with status 0");
+    }
     // Settings of the player's own, unlike a new terminal's: they too must come back.
     Terminal terminal(game, term, Screen::Exact);
     terminal.press("lo");
@@ -732,6 +762,16 @@ bool pressEditingKeys(const Command& game, const char* term) {
         passed &= terminal.waitFor("a word left " + visible(left) + ", right " + visible(right),
                                    kClearScreen + kRoomOne + kClearScreen + domainMap(4, 4));
     }
+    // Esc pressed alone does nothing, neither itself nor to the key after it (which the
+    // editor would take for Alt and that key): Esc, then look; look, Esc, then Enter.
+    terminal.press("\x1b");
+    Terminal::pause();
+    terminal.keys("look\r");
+    passed &= terminal.waitFor("Esc alone, look: look", kClearScreen + kRoomOne);
+    terminal.press("look\x1b");
+    Terminal::pause();
+    terminal.keys("\r");
+    passed &= terminal.waitFor("look, Esc alone, Enter: look", kClearScreen + kRoomOne);
     // Keys the editor has no binding for are swallowed whole, in their common forms, and
     // Ctrl-@ (a NUL byte, also Ctrl-Space) does nothing.
     // clang-format off
@@ -741,6 +781,7 @@ bool pressEditingKeys(const Command& game, const char* term) {
         "\x1bOP", "\x1bOS", "\x1b[11~", "\x1b[15~", "\x1b[17~", "\x1b[21~",     // F1-F12
         "\x1b[24~", "\x1b[[A", "\x1b[[E", "\x1b[1;2P", "\x1b[15;5~", "\x1bO2Q",
         "\x1b[3;5~", "\x1b[3^", "\x1b[2$", {"\0", 1},  // Ctrl-Delete, Shift-Insert, Ctrl-@
+        "\033\x7f", "\033\033[A",  // Alt-Backspace, Alt-Up as rxvt sends it
     };
     // clang-format on
     for (const std::string_view key : unboundKeys) {
