@@ -519,8 +519,22 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     } finally {
       await phone.setViewportSize(kPhone.viewport);
     }
-    // Every command word, from the game's own table, one tap away.
+    // Help takes height from the screen: its last line stays in view, unless the player has
+    // scrolled back (a page up), who is left where they were.
+    const scrolledTo = async () => {
+      await nextFrame(phone);
+      return phone.evaluate(() => document.getElementById('screen').scrollTop);
+    };
     await openHelp(phone);
+    await nextFrame(phone);
+    assert.ok((await placesOf(phone, [end]))[0].inScreen, 'the last line once Help is open');
+    await phone.click('#help-toggle');
+    await phone.focus('#command');
+    await phone.keyboard.press('PageUp');
+    const back = await scrolledTo();
+    await openHelp(phone);
+    assert.equal(await scrolledTo(), back, 'scrolled back, then Help opened');
+    // Every command word, from the game's own table, one tap away.
     const offered = await phone.$$eval('#every-word button', (buttons) => buttons.map((button) => button.textContent));
     assert.deepEqual(offered, await phone.evaluate(() => window.quellmoor.commandWords));
     await phone.screenshot({path: path.join(artefacts, 'web-phone-words.png')});
