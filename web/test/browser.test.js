@@ -319,7 +319,14 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await page.fill('#command', '');
     await typeLine(['w']);
     await typeLine(['att', 'Tab']);
-    await typeLine(['ArrowUp']);
+    // Down at the newest line leaves the typed start; Up recalls the last line as sent (Tab's
+    // space too), Down brings the start back.
+    await page.keyboard.type('lo');
+    for (const [key, value] of [['ArrowDown', 'lo'], ['ArrowUp', 'attack '], ['ArrowDown', 'lo'], ['ArrowUp', 'attack ']]) {
+      await page.keyboard.press(key);
+      assert.equal(await page.inputValue('#command'), value, key);
+    }
+    await page.keyboard.press('Enter');
     await expectText(await consoleScreen(['look', 'w', 'attack', 'attack']), 'completed, then recalled');
     assert.deepEqual(await heard(page), await consoleAnswer(['look', 'w', 'attack', 'attack']),
                      'the live region after the second blow');
