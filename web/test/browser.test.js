@@ -418,13 +418,17 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     assert.equal(await page.getAttribute('#command', 'inputmode'), 'numeric');
     assert.equal(await page.isVisible('#words'), false);
     await assertAccessible(page);
+    // A line of spaces is a blank line: the game answers nothing and its menu still waits.
+    await typeLine(['  ']);
+    await page.waitForFunction(() => window.quellmoor.stage === 'waiting');
+    assert.deepEqual([await page.isVisible('#choices'), await page.isVisible('#words')], [true, false]);
     const closing = await shiftOf(page, async () => {
       await page.click('#choices >> text="6. Leave shop"');
       await page.waitForSelector('#words', {state: 'visible'});
     });
     assert.ok(closing < 0.1, `leaving the shop shifts the page by ${closing}`);
     await page.setViewportSize({width: 820, height: 560});
-    await expectText(await consoleScreen(['n', 'e', 'buy', '6']), 'the screen after leaving the shop');
+    await expectText(await consoleScreen(['n', 'e', 'buy', '  ', '6']), 'the screen after leaving the shop');
     // The game says nothing as the shop is left; the page does.
     assert.deepEqual(await heard(page), ['[Menu closed. The game printed nothing.]']);
     assert.equal(await page.evaluate(() => document.activeElement.id), 'command');
