@@ -685,8 +685,17 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await expectText(expected, 'the game on a new page', visitor);
       const [saved] = await Promise.all([visitor.waitForEvent('download'), visitor.click('#save')]);
       assert.equal(fs.readFileSync(await saved.path(), 'latin1'), expected, 'the transcript of the resumed game');
+      // Played on, it is no longer said to be resumed. The shop left in silence, a reload gives
+      // the words' buttons, not its menu; storage keeps the game, so nothing says it cannot.
+      await typeWords(visitor, ['6']);
+      assert.doesNotMatch(await visitor.textContent('#notice'), /resumed/);
+      await visitor.waitForSelector('#words', {state: 'visible'});
+      await visitor.reload();
+      await expectText(await consoleScreen([...typed, '6']), 'the game resumed after the shop was left', visitor);
+      assert.deepEqual([await visitor.isVisible('#words'), await visitor.isVisible('#choices')], [true, false]);
+      assert.doesNotMatch(await visitor.textContent('#notice'), /does not let the page keep/);
       // Played on and ended, it is not resumed.
-      await typeWords(visitor, ['6', 'quit']);
+      await typeWords(visitor, ['quit']);
       await visitor.waitForFunction(() => window.quellmoor.stage === 'last prompt');
       await visitor.reload();
       await expectText(await consoleScreen([]), 'after the end of the game', visitor);
