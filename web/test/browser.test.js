@@ -639,14 +639,30 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await expectText(await consoleScreen(['stats']), 'the screen once the game loaded', visitor);
       assert.equal(await visitor.textContent('#pending'), '');
 
-      // A wasm of another build than quellmoor.js (here its banner changed) is found out.
+      // Each failure is said as what it is: a wasm of another build than quellmoor.js (here its
+      // banner changed), a browser that cannot run the wasm, quellmoor.js missing.
       const wasm = fs.readFileSync(path.join(site, 'quellmoor.wasm'));
       const other = Buffer.from(wasm.toString('latin1').replace('Welcome', 'Welcxme'), 'latin1');
-      const mixed = await context.newPage();
-      await mixed.route('**/quellmoor.wasm', (route) => route.fulfill({body: other, contentType: 'application/wasm'}));
-      await mixed.goto(url);
-      await mixed.waitForFunction(() => window.quellmoor.stage === 'failed');
-      assert.match((await heard(mixed)).join('\n'), /from two versions of the game/);
+      const failures = [
+        [(on) => on.route('**/quellmoor.wasm', (route) => route.fulfill({body: other, contentType: 'application/wasm'})),
+         /from two versions of the game/],
+        [(on) => on.addInitScript(() => {
+          WebAssembly.instantiate = WebAssembly.instantiateStreaming = () => Promise.reject(new Error('no WebAssembly'));
+        }), /this browser cannot run quellmoor.wasm \(no WebAssembly\)/],
+        [(on) => on.route('**/quellmoor.js', (route) => route.fulfill({status: 404})), /its program, quellmoor.js, did not arrive/],
+      ];
+      let failed;
+      for (const [prepare, says] of failures) {
+        failed = await context.newPage();
+        await prepare(failed);
+        await failed.goto(url);
+        await failed.waitForFunction(() => window.quellmoor.stage === 'failed');
+        assert.match((await heard(failed)).join('\n'), says);
+      }
+      // Tried again once it is there, quellmoor.js is fetched and the game plays.
+      await failed.unroute('**/quellmoor.js');
+      await failed.click('#again');
+      await expectText(await consoleScreen([]), 'the game once quellmoor.js arrived', failed);
     });
   });
 
