@@ -605,7 +605,8 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     // A test's browser context is a private window, where nothing is installed.
     assert.deepEqual(installabilityErrors.filter((error) => error.errorId !== 'in-incognito'), []);
     await phone.context().setOffline(true);
-    await load(() => phone.reload(), phone);
+    // Even at an address with a query, as links from elsewhere often carry.
+    await load(() => phone.goto(`${url}?from=elsewhere`), phone);
     await phone.tap('#words >> text="stats"');
     await phone.waitForFunction(() => window.quellmoor.text().includes('Health: 100/100'));
     await phone.context().close();
