@@ -261,14 +261,15 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     // be, its last 1,000 lines exactly (none went before older blank runs were shortened).
     const played = typed.slice(0, -2);
     await typeAll(played);
-    await page.waitForFunction((count) => JSON.parse(localStorage.getItem(window.quellmoor.keptAs))?.lines.length === count,
-                               played.length);
+    await page.waitForFunction(
+        (count) => JSON.parse(localStorage.getItem(window.quellmoor.keptAs))?.lines.length === count, played.length);
     await page.reload();
     await page.waitForFunction(() => window.quellmoor?.stage === 'waiting');
     const screenLines = (text) => text.split('\n').map((line) => line.trimEnd());
     const resumed = screenLines(await page.evaluate(() => window.quellmoor.text()));
     assert.deepEqual([resumed.length, await page.evaluate(() => window.quellmoor.lines)], [1000, 1000]);
-    assert.deepEqual(resumed, screenLines(scrolledBack(await consoleScreen(played))).slice(-1000), 'the resumed screen');
+    const expectedBack = screenLines(scrolledBack(await consoleScreen(played)));
+    assert.deepEqual(resumed, expectedBack.slice(-1000), 'the resumed screen');
     await typeAll(typed.slice(-2));
     // As a terminal's scrollback: the last lines, the blank runs of older answers shortened
     // (the lines that went were counted before they were), and the transcript keeps them all.
@@ -322,7 +323,8 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     // Down at the newest line leaves the typed start; Up recalls the last line as sent (Tab's
     // space too), Down brings the start back.
     await page.keyboard.type('lo');
-    for (const [key, value] of [['ArrowDown', 'lo'], ['ArrowUp', 'attack '], ['ArrowDown', 'lo'], ['ArrowUp', 'attack ']]) {
+    const recalled = [['ArrowDown', 'lo'], ['ArrowUp', 'attack '], ['ArrowDown', 'lo'], ['ArrowUp', 'attack ']];
+    for (const [key, value] of recalled) {
       await page.keyboard.press(key);
       assert.equal(await page.inputValue('#command'), value, key);
     }
@@ -648,9 +650,11 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
         [(on) => on.route('**/quellmoor.wasm', (route) => route.fulfill({body: other, contentType: 'application/wasm'})),
          /from two versions of the game/],
         [(on) => on.addInitScript(() => {
-          WebAssembly.instantiate = WebAssembly.instantiateStreaming = () => Promise.reject(new Error('no WebAssembly'));
+          const refuse = () => Promise.reject(new Error('no WebAssembly'));
+          WebAssembly.instantiate = WebAssembly.instantiateStreaming = refuse;
         }), /this browser cannot run quellmoor.wasm \(no WebAssembly\)/],
-        [(on) => on.route('**/quellmoor.js', (route) => route.fulfill({status: 404})), /its program, quellmoor.js, did not arrive/],
+        [(on) => on.route('**/quellmoor.js', (route) => route.fulfill({status: 404})),
+         /its program, quellmoor.js, did not arrive/],
       ];
       let failed;
       for (const [prepare, says] of failures) {
