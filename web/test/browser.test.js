@@ -251,10 +251,19 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     // blank lines: the stats are then 10 lines.
     const typed = ['w', 'attack', ...new Array(120).fill('stats'), 'quit', 'quit'];
     const expected = await consoleScreen(typed) + '\n\n' + kEndOffer;
-    for (const word of typed) {
-      await page.fill('#command', word);
-      await page.keyboard.press('Enter');
-    }
+    // Kept before the quits and reloaded: the game is resumed on a screen as full as it may
+    // be, its last 1,000 lines exactly (none went before older blank runs were shortened).
+    const played = typed.slice(0, -2);
+    await typeWords(page, played);
+    await page.waitForFunction(
+        (count) => JSON.parse(localStorage.getItem(window.quellmoor.keptAs))?.lines.length === count, played.length);
+    await page.reload();
+    await page.waitForFunction(() => window.quellmoor?.stage === 'waiting');
+    const screenLines = (text) => text.split('\n').map((line) => line.trimEnd());
+    const resumed = screenLines(await page.evaluate(() => window.quellmoor.text()));
+    assert.equal(resumed.length, 1000, 'lines on the resumed screen');
+    assert.deepEqual(resumed, screenLines(scrolledBack(await consoleScreen(played))).slice(-1000), 'the resumed screen');
+    await typeWords(page, typed.slice(-2));
     // As a terminal's scrollback: the last lines, the blank runs of older answers shortened
     // (the lines that went were counted before they were), and the transcript keeps them all.
     const kept = normalise(scrolledBack(expected)).split('\n');
@@ -304,7 +313,15 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await page.fill('#command', '');
     await typeLine(['w']);
     await typeLine(['att', 'Tab']);
-    await typeLine(['ArrowUp']);
+    // Down at the newest line leaves the typed start; Up recalls the last line as sent (Tab's
+    // space too), Down brings the start back.
+    await page.keyboard.type('lo');
+    const recalled = [['ArrowDown', 'lo'], ['ArrowUp', 'attack '], ['ArrowDown', 'lo'], ['ArrowUp', 'attack ']];
+    for (const [key, value] of recalled) {
+      await page.keyboard.press(key);
+      assert.equal(await page.inputValue('#command'), value, key);
+    }
+    await page.keyboard.press('Enter');
     await expectText(await consoleScreen(['look', 'w', 'attack', 'attack']), 'completed, then recalled');
     assert.deepEqual(await heard(page), await consoleAnswer(['look', 'w', 'attack', 'attack']),
                      'the live region after the second blow');
@@ -396,13 +413,17 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     assert.equal(await page.getAttribute('#command', 'inputmode'), 'numeric');
     assert.equal(await page.isVisible('#words'), false);
     await assertAccessible(page);
+    // A line of spaces is a blank line: the game answers nothing and its menu still waits.
+    await typeLine(['  ']);
+    await page.waitForFunction(() => window.quellmoor.stage === 'waiting');
+    assert.deepEqual([await page.isVisible('#choices'), await page.isVisible('#words')], [true, false]);
     const closing = await shiftOf(page, async () => {
       await page.click('#choices >> text="6. Leave shop"');
       await page.waitForSelector('#words', {state: 'visible'});
     });
     assert.ok(closing < 0.1, `leaving the shop shifts the page by ${closing}`);
     await page.setViewportSize({width: 820, height: 560});
-    await expectText(await consoleScreen(['n', 'e', 'buy', '6']), 'the screen after leaving the shop');
+    await expectText(await consoleScreen(['n', 'e', 'buy', '  ', '6']), 'the screen after leaving the shop');
     // The game says nothing as the shop is left; the page does.
     assert.deepEqual(await heard(page), ['[Menu closed. The game printed nothing.]']);
     assert.equal(await page.evaluate(() => document.activeElement.id), 'command');
@@ -504,8 +525,22 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     } finally {
       await phone.setViewportSize(kPhone.viewport);
     }
-    // Every command word, from the game's own table, one tap away.
+    // Help takes height from the screen: its last line stays in view, unless the player has
+    // scrolled back (a page up), who is left where they were.
+    const scrolledTo = async () => {
+      await nextFrame(phone);
+      return phone.evaluate(() => document.getElementById('screen').scrollTop);
+    };
     await openHelp(phone);
+    await nextFrame(phone);
+    assert.ok((await placesOf(phone, [end]))[0].inScreen, 'the last line once Help is open');
+    await phone.click('#help-toggle');
+    await phone.focus('#command');
+    await phone.keyboard.press('PageUp');
+    const back = await scrolledTo();
+    await openHelp(phone);
+    assert.equal(await scrolledTo(), back, 'scrolled back, then Help opened');
+    // Every command word, from the game's own table, one tap away.
     const offered = await phone.$$eval('#every-word button', (buttons) => buttons.map((button) => button.textContent));
     assert.deepEqual(offered, await phone.evaluate(() => window.quellmoor.commandWords));
     await phone.screenshot({path: path.join(artefacts, 'web-phone-words.png')});
@@ -565,7 +600,8 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     // A test's browser context is a private window, where nothing is installed.
     assert.deepEqual(installabilityErrors.filter((error) => error.errorId !== 'in-incognito'), []);
     await phone.context().setOffline(true);
-    await load(() => phone.reload(), phone);
+    // Even at an address with a query, as links from elsewhere often carry.
+    await load(() => phone.goto(`${url}?from=elsewhere`), phone);
     await phone.tap('#words >> text="stats"');
     await phone.waitForFunction(() => window.quellmoor.text().includes('Health: 100/100'));
     await phone.context().close();
@@ -599,14 +635,32 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await expectText(await consoleScreen(['stats']), 'the screen once the game loaded', visitor);
       assert.equal(await visitor.textContent('#pending'), '');
 
-      // A wasm of another build than quellmoor.js (here its banner changed) is found out.
+      // Each failure is said as what it is: a wasm of another build than quellmoor.js (here its
+      // banner changed), a browser that cannot run the wasm, quellmoor.js missing.
       const wasm = fs.readFileSync(path.join(site, 'quellmoor.wasm'));
       const other = Buffer.from(wasm.toString('latin1').replace('Welcome', 'Welcxme'), 'latin1');
-      const mixed = await context.newPage();
-      await mixed.route('**/quellmoor.wasm', (route) => route.fulfill({body: other, contentType: 'application/wasm'}));
-      await mixed.goto(url);
-      await mixed.waitForFunction(() => window.quellmoor.stage === 'failed');
-      assert.match((await heard(mixed)).join('\n'), /from two versions of the game/);
+      const failures = [
+        [(on) => on.route('**/quellmoor.wasm', (route) => route.fulfill({body: other, contentType: 'application/wasm'})),
+         /from two versions of the game/],
+        [(on) => on.addInitScript(() => {
+          const refuse = () => Promise.reject(new Error('no WebAssembly'));
+          WebAssembly.instantiate = WebAssembly.instantiateStreaming = refuse;
+        }), /this browser cannot run quellmoor.wasm \(no WebAssembly\)/],
+        [(on) => on.route('**/quellmoor.js', (route) => route.fulfill({status: 404})),
+         /its program, quellmoor.js, did not arrive/],
+      ];
+      let failed;
+      for (const [prepare, says] of failures) {
+        failed = await context.newPage();
+        await prepare(failed);
+        await failed.goto(url);
+        await failed.waitForFunction(() => window.quellmoor.stage === 'failed');
+        assert.match((await heard(failed)).join('\n'), says);
+      }
+      // Tried again once it is there, quellmoor.js is fetched and the game plays.
+      await failed.unroute('**/quellmoor.js');
+      await failed.click('#again');
+      await expectText(await consoleScreen([]), 'the game once quellmoor.js arrived', failed);
     });
   });
 
@@ -645,8 +699,17 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await expectText(expected, 'the game on a new page', visitor);
       const [saved] = await Promise.all([visitor.waitForEvent('download'), visitor.click('#save')]);
       assert.equal(fs.readFileSync(await saved.path(), 'latin1'), expected, 'the transcript of the resumed game');
+      // Played on, it is no longer said to be resumed. The shop left in silence, a reload gives
+      // the words' buttons, not its menu; storage keeps the game, so nothing says it cannot.
+      await typeWords(visitor, ['6']);
+      assert.doesNotMatch(await visitor.textContent('#notice'), /resumed/);
+      await visitor.waitForSelector('#words', {state: 'visible'});
+      await visitor.reload();
+      await expectText(await consoleScreen([...typed, '6']), 'the game resumed after the shop was left', visitor);
+      assert.deepEqual([await visitor.isVisible('#words'), await visitor.isVisible('#choices')], [true, false]);
+      assert.doesNotMatch(await visitor.textContent('#notice'), /does not let the page keep/);
       // Played on and ended, it is not resumed.
-      await typeWords(visitor, ['6', 'quit']);
+      await typeWords(visitor, ['quit']);
       await visitor.waitForFunction(() => window.quellmoor.stage === 'last prompt');
       await visitor.reload();
       await expectText(await consoleScreen([]), 'after the end of the game', visitor);

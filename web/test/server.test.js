@@ -132,6 +132,10 @@ test('a file goes with its length, gzipped to who accepts it, in one range if as
        const part = await ask(server.port, '/game.js', {headers: {range: 'bytes=8-11', 'accept-encoding': 'gzip'}});
        assert.deepEqual([part.status, part.headers['content-range'], part.body.toString()],
                         [206, `bytes 8-11/${script.length}`, 'log(']);
+       // A suffix range: the last bytes, as many as asked.
+       const tail = await ask(server.port, '/game.js', {headers: {range: 'bytes=-4'}});
+       assert.deepEqual([tail.status, tail.headers['content-range'], tail.body],
+                        [206, `bytes ${script.length - 4}-${script.length - 1}/${script.length}`, script.subarray(-4)]);
        const beyond = await ask(server.port, '/game.js', {headers: {range: `bytes=${script.length}-`}});
        assert.deepEqual([beyond.status, beyond.headers['content-range']], [416, `bytes */${script.length}`]);
      });
