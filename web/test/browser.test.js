@@ -146,7 +146,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
 
   /**
    * Where the screen shows each of `lines` (their last showing): inside the screen and
-   * the window, or not, and at what size.
+   * the window, or not, at what size, and on how many rows.
    */
   function placesOf(on, lines) {
     return on.evaluate((lines) => {
@@ -165,7 +165,8 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
                                   box.top >= outer.top && box.bottom <= outer.bottom;
         return {line, inScreen: inside(screen),
                 inWindow: inside({left: 0, top: 0, right: innerWidth, bottom: innerHeight}),
-                fontSize: parseFloat(getComputedStyle(node.parentElement).fontSize)};
+                fontSize: parseFloat(getComputedStyle(node.parentElement).fontSize),
+                rows: new Set(Array.from(range.getClientRects(), (rect) => Math.round(rect.top))).size};
       });
     }, lines);
   }
@@ -267,7 +268,8 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await page.screenshot({path: path.join(artefacts, 'web-game-over.png')});
     const [saved] = await Promise.all([page.waitForEvent('download'), page.click('#save')]);
     assert.equal(fs.readFileSync(await saved.path(), 'latin1'), expected, 'the saved transcript');
-    await page.focus('#command');
+    // The focus is back on the field: Enter plays, and does not save again.
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'command');
 
     // Words typed now are not played; Enter starts a new game on a clean screen.
     await page.keyboard.type('attack');
@@ -340,8 +342,11 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     return on.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve))));
   }
 
-  /** Opens the help panel of `on`, where it is closed. */
+  /** Opens the help panel of `on`, where it is closed (and Menu first, where Help is folded into it). */
   async function openHelp(on) {
+    if (await on.isVisible('#menu-toggle') && await on.getAttribute('#menu-toggle', 'aria-expanded') === 'false') {
+      await on.click('#menu-toggle');
+    }
     if (await on.getAttribute('#help-toggle', 'aria-expanded') === 'false') await on.click('#help-toggle');
   }
 
@@ -460,6 +465,55 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await refusing.selectOption('#theme', 'light');
       assert.deepEqual([(await look(refusing)).console > 128, errors], [true, []]);
       await refusing.close();
+    });
+  });
+
+  test('from 75% to 200% text, 320 to 390 px wide: every button holds its words, the header one row, maps and menus whole',
+       async () => {
+    await inContext({...kPhone, serviceWorkers: 'block'}, async (context) => {
+      const visitor = await context.newPage();
+      await load(() => visitor.goto(url), visitor);
+      // A shop's menu, with the longest line of any, then the widest map: Great Britton's.
+      const typed = ['n', 'e', 'buy', '6', 'w', 's', 'teleport', '1'];
+      await typeWords(visitor, typed);
+      await expectText(await consoleScreen(typed), 'in Great Britton', visitor);
+      const drawn = (await consoleScreen(typed)).split('\n').filter((line) => /^\d+\. |^[=#][=#* ]{9,}$/.test(line));
+      const cdp = await context.newCDPSession(visitor);
+      /** What overflows, at `width` px and the page's text size `size` (%). */
+      const faults = async (width, size) => {
+        await visitor.setViewportSize({width, height: kPhone.viewport.height});
+        await visitor.evaluate((size) => {
+          const control = document.getElementById('text-size');
+          control.value = size;
+          control.dispatchEvent(new Event('change'));
+        }, size);
+        await nextFrame(visitor);
+        const found = await visitor.evaluate(() => {
+          const shown = (element) => element.getClientRects().length > 0;
+          const spilt = [...document.querySelectorAll('button')].filter(shown)
+                            .filter((button) => button.scrollWidth > button.clientWidth)
+                            .map((button) => `${button.textContent}: ${button.scrollWidth} > ${button.clientWidth}`);
+          const header = document.querySelector('header');
+          const tallest = Math.max(...[...header.querySelectorAll('h1, button')].filter(shown).map((child) => child.offsetHeight));
+          if (header.offsetHeight > tallest) spilt.push(`the header is ${header.offsetHeight} px high, not one row`);
+          return spilt;
+        });
+        for (const place of await placesOf(visitor, drawn)) {
+          if (place.rows !== 1) found.push(`"${place.line}" on ${place.rows} rows`);
+        }
+        return found.map((fault) => `${width} px, ${size}%: ${fault}`);
+      };
+      const found = [];
+      for (const width of [320, 390, 360]) {
+        for (const size of ['75', '100', '150', '200']) found.push(...await faults(width, size));
+      }
+      await visitor.screenshot({path: path.join(artefacts, 'web-phone-200-percent.png')});
+      // The browser's own text size, twice the usual.
+      await cdp.send('Page.setFontSizes', {fontSizes: {standard: 32, fixed: 26}});
+      await visitor.reload();
+      await expectText(await consoleScreen(typed), 'in Great Britton, resumed', visitor);
+      for (const width of [320, 360, 390]) found.push(...await faults(width, '100'));
+      assert.deepEqual(found, []);
     });
   });
 
@@ -607,6 +661,39 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await mixed.goto(url);
       await mixed.waitForFunction(() => window.quellmoor.stage === 'failed');
       assert.match((await heard(mixed)).join('\n'), /from two versions of the game/);
+      // So is an index.html of another build than the page's script: the page is loaded once
+      // more (a server updated meanwhile would serve one build), then it is said.
+      const index = fs.readFileSync(path.join(site, 'index.html'), 'utf8')
+                        .replace(/data-build="\w+"/, 'data-build="0123456789abcdef"');
+      const stale = await context.newPage();
+      let loads = 0;
+      await stale.route((address) => address.pathname === '/', (route) => {
+        loads++;
+        route.fulfill({body: index, contentType: 'text/html'});
+      });
+      await stale.goto(url);
+      await stale.waitForFunction(() => window.quellmoor?.stage === 'failed');
+      assert.match((await heard(stale)).join('\n'), /from two versions of the game/);
+      assert.equal(loads, 2, 'loads of the page');
+
+      // Enter and a word button before the page's script has run (a slow line): no form is
+      // sent, and both are played once the game is ready.
+      const slow = await context.newPage();
+      let run;
+      const ran = new Promise((resolve) => run = resolve);
+      await slow.route('**/page.js', async (route) => {
+        await ran;
+        await route.continue();
+      });
+      await slow.goto(url, {waitUntil: 'commit'});
+      await slow.focus('#command');
+      await slow.keyboard.type('stats');
+      await slow.keyboard.press('Enter');
+      await slow.click('#words >> text="n"');
+      assert.equal(await slow.textContent('#pending'), 'stats\nn\n');
+      run();
+      await expectText(await consoleScreen(['stats', 'n']), 'the words entered before the script ran', slow);
+      assert.equal(slow.url(), url);
     });
   });
 
@@ -733,6 +820,9 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await visitor.evaluate(() => Promise.all(['another app', 'quellmoor-0123456789abcdef'].map(
           (name) => caches.open(name).then((cache) => cache.put('kept', new Response('!'))))));
       await typeWords(visitor, ['stats']);
+      // A second tab of the same build, offered the new one too.
+      const second = await context.newPage();
+      await load(() => second.goto(`http://127.0.0.1:${copyServer.address().port}/`), second);
       const index = path.join(copy, 'index.html');
       fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('<title>Quellmoor</title>',
                                                                       '<title>Quellmoor, rebuilt</title>'));
@@ -754,6 +844,10 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await visitor.click('#notice >> text="Load it now"');
       await visitor.waitForFunction(() => document.title === 'Quellmoor, rebuilt' && window.quellmoor?.stage === 'waiting');
       await expectText(await consoleScreen(['stats']), 'the game in the new version', visitor);
+      // The other tab's "Load it now" loads the new version too, which the first tab already let in.
+      await second.waitForFunction(() => document.getElementById('notice').textContent.includes('new version'));
+      await second.click('#notice >> text="Load it now"');
+      await second.waitForFunction(() => document.title === 'Quellmoor, rebuilt' && window.quellmoor?.stage === 'waiting');
       // The worker is activated once it has thrown caches away, so what is left then is all
       // it will leave.
       await visitor.waitForFunction(() => navigator.serviceWorker.controller.state === 'activated');
@@ -762,6 +856,13 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       assert.ok(!names.includes(kept[0]), `the cache it replaces is kept: ${names}`);
       assert.ok(names.includes('another app'), `the other app's cache is gone: ${names}`);
       assert.ok(!names.includes('quellmoor-0123456789abcdef'), `an older worker's cache is kept: ${names}`);
+      // A build whose files the host changed on the way (one is not as built) cannot be
+      // installed: said, while the version before it plays on.
+      fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('rebuilt', 'built again'));
+      writeWorker(copy);
+      fs.appendFileSync(index, '<!-- the host\'s -->\n');
+      await visitor.evaluate(() => document.dispatchEvent(new Event('visibilitychange')));
+      await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('could not be installed'));
     } finally {
       await context.close();
       copyServer.close();
