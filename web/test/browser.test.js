@@ -513,6 +513,22 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await visitor.reload();
       await expectText(await consoleScreen(typed), 'in Great Britton, resumed', visitor);
       for (const width of [320, 360, 390]) found.push(...await faults(width, '100'));
+      // In a short window (400% zoom, a phone's keyboard up) a notice, the game resumed, takes
+      // its height from the console's: the answer's end and the typed line stay in view.
+      await cdp.send('Page.setFontSizes', {fontSizes: {standard: 16, fixed: 13}});
+      await visitor.reload();
+      await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('resumed'));
+      const end = (await consoleAnswer(typed)).at(-1);
+      for (const [width, height] of [[390, 300], [320, 200]]) {
+        await visitor.setViewportSize({width, height});
+        await nextFrame(visitor);
+        const [last] = await placesOf(visitor, [end]);
+        const field = await visitor.locator('#command').boundingBox();
+        if (!last.inWindow || field.y + field.height > height) {
+          found.push(`${width}x${height}: the field at ${field.y} px, the answer's end ${JSON.stringify(last)}`);
+        }
+      }
+      await visitor.screenshot({path: path.join(artefacts, 'web-phone-320x200-notice.png')});
       assert.deepEqual(found, []);
     });
   });
