@@ -596,6 +596,18 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await phone.keyboard.press('Enter');
     await phone.waitForSelector('#choices >> text="6. Leave shop"');
     await phone.screenshot({path: path.join(artefacts, 'web-phone-shop.png')});
+    // Sideways, every choice of the shop is in view beside the console and its typed line,
+    // and a notice (the game resumed after a reload).
+    await phone.reload();
+    await phone.waitForFunction(() => document.getElementById('notice').textContent.includes('resumed'));
+    await phone.setViewportSize({width: 844, height: 390});
+    await nextFrame(phone);
+    for (const shown of ['#choices >> text="6. Leave shop"', '#command']) {
+      const box = await phone.locator(shown).boundingBox();
+      assert.ok(box.y >= 0 && box.y + box.height <= 390, `${shown} at ${box.y}-${box.y + box.height} of 390 px`);
+    }
+    await phone.screenshot({path: path.join(artefacts, 'web-phone-844x390-shop.png')});
+    await phone.setViewportSize(kPhone.viewport);
     // The keyboard was up: it stays up.
     await phone.tap('#choices >> text="6. Leave shop"');
     assert.equal(await focused(), 'command');
