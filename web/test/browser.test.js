@@ -508,6 +508,8 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
         for (const size of ['75', '100', '150', '200']) found.push(...await faults(width, size));
       }
       await visitor.screenshot({path: path.join(artefacts, 'web-phone-200-percent.png')});
+      await visitor.click('#menu-toggle');
+      await assertAccessible(visitor);
       // The browser's own text size, twice the usual.
       await cdp.send('Page.setFontSizes', {fontSizes: {standard: 32, fixed: 26}});
       await visitor.reload();
@@ -811,6 +813,14 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await typeWords(friend, ['stats']);
       await expectText(await consoleScreen([...typed, 'stats']), 'the shared game played on', friend);
       await friend.close();
+      // Or, from the notice that says where the game came from, a new game, the focus back on the field.
+      const another = await browser.newPage();
+      await another.goto(link);
+      await expectText(await consoleScreen(typed), 'the shared game again', another);
+      await another.click('#notice >> text="New game"');
+      await expectText(await consoleScreen([]), 'a new game from the notice', another);
+      assert.equal(await another.evaluate(() => document.activeElement.id), 'command');
+      await another.close();
       const spoilt = link.replace(/look$/, 'lok');
       const tooLong = `${url}#play=${'1'.repeat(70000)}`;
       for (const [opened, why] of [[spoilt, /could not be replayed/], [tooLong, /too long/]]) {
