@@ -1,4 +1,5 @@
-// The help panel: how to play, every command word as a button to press, and the settings.
+// The help panel: how to play, every command word as a button to press, and the settings; and
+// Menu, which holds Help and the buttons beside it where the header's row is too short for them.
 // Where the whole console fits (a desktop), it is open below it; elsewhere one press of Help
 // opens it in place of the frequent words. The words come from the game's own command table;
 // terminal.js sends the word of a button pressed here as it sends the frequent words.
@@ -35,3 +36,12 @@ toggle.addEventListener('click', () => {
 // and the text's: the panel's own size tells when it shows or goes.
 new ResizeObserver(sayOpen).observe(panel);
 sayOpen();
+
+// Menu shows the header's buttons in a column, or hides them, where the layout folds them.
+const menuToggle = document.getElementById('menu-toggle');
+const menu = document.getElementById('menu');
+menuToggle.addEventListener('click', () => {
+  const open = menu.dataset.open !== 'true';
+  menu.dataset.open = String(open);
+  menuToggle.setAttribute('aria-expanded', String(open));
+});

@@ -1,17 +1,49 @@
 // Loading the game: its program quellmoor.js (which the page loads, and this loads again after
-// a failure) and its compiled code quellmoor.wasm, checked to be of the same build. Whatever
-// fails is said in words a player can act on.
+// a failure) and its compiled code quellmoor.wasm, checked to be of the same build as each
+// other and as the page (index.html and page.js). Whatever fails is said in words a player
+// can act on.
 
 import {sameBuild} from './updates.js';
 
-const kMixedBuilds = 'its files quellmoor.js and quellmoor.wasm are from two versions of the game ' +
-                            '(it was updated while they loaded)';
+// The build's name, which web/tools/build.sh writes here, into index.html and into quellmoor.js.
+const kBuild = '@BUILD_ID@';
+const kMixedBuilds = 'its files are from two versions of the game (it was updated while they loaded)';
 
 let mixed = false;  // the last load found files of two builds
 
 function mixedBuilds() {
   mixed = true;
   return new Error(kMixedBuilds);
+}
+
+/** True if index.html, page.js and quellmoor.js are of one build (or the page is not built: its sources). */
+function pageOfOneBuild() {
+  if (!/^[0-9a-f]{16}$/.test(kBuild)) return true;
+  return document.documentElement.dataset.build === kBuild && createQuellmoor.build === kBuild;
+}
+
+// A load that found two builds loads the page once more, at once: a server updated between
+// two requests serves one build the next time. Found again, it is said.
+const kReloaded = `quellmoor ${location.pathname} reloaded for two builds`;
+
+/** True, the first time in a row: the page is loaded again, of one build (a tab's storage remembers). */
+function reloadForOneBuild() {
+  try {
+    if (sessionStorage.getItem(kReloaded) !== null) return false;
+    sessionStorage.setItem(kReloaded, '');
+  } catch {
+    return false;  // storage refused: said at once, and Try again reloads
+  }
+  location.reload();
+  return true;
+}
+
+function loadedOneBuild() {
+  try {
+    sessionStorage.removeItem(kReloaded);
+  } catch {
+    // Nothing was kept.
+  }
 }
 
 /** The game's compiled code, fetched and made ready to run; says what failed if it cannot be. */
@@ -68,6 +100,18 @@ export async function loadModule(events, again) {
     if (!again) throw new Error('its program, quellmoor.js, did not arrive');
     await fetchScript();
   }
+  try {
+    const module = await start(events);
+    loadedOneBuild();
+    return module;
+  } catch (error) {
+    if (mixed && !again && reloadForOneBuild()) return new Promise(() => {});
+    throw error;
+  }
+}
+
+function start(events) {
+  if (!pageOfOneBuild()) return Promise.reject(mixedBuilds());
   return new Promise((resolve, reject) => {
     createQuellmoor({
       ...events,

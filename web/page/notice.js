@@ -19,11 +19,23 @@ export function say(topic, ...parts) {
   if (parts.length === 0) line.remove();
 }
 
+/**
+ * After a button of the page's own (a notice's, Save transcript), the focus goes back to the
+ * typed line, so that the next word and Enter play rather than press the button again; a tap
+ * leaves a phone's keyboard as it was.
+ */
+export function backToField(event) {
+  if (event.pointerType !== 'touch') document.getElementById('command').focus();
+}
+
 /** A button for a notice, labelled `label`, that does `act`. */
 export function button(label, act) {
   const made = document.createElement('button');
   made.type = 'button';
   made.textContent = label;
-  made.addEventListener('click', act);
+  made.addEventListener('click', (event) => {
+    act();
+    backToField(event);
+  });
   return made;
 }

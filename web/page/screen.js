@@ -53,6 +53,23 @@ function dropLines(block, count) {
   block.closedLines -= count;
 }
 
+/**
+ * Marks `element`, which holds `lines`, as lines never to be broken (a map, a menu's choice):
+ * the page's CSS makes their text smaller where the console is narrower than they are.
+ */
+function setColumns(element, lines) {
+  element.className = 'whole';
+  element.style.setProperty('--columns', Math.max(...lines.map((line) => line.length)));
+}
+
+/** A menu's choice `line`, whole. */
+function whole(line) {
+  const span = document.createElement('span');
+  span.textContent = line;
+  setColumns(span, [line]);
+  return span;
+}
+
 export class Screen {
   #element;
   #scrollback;
@@ -181,6 +198,8 @@ export class Screen {
         this.#runSpans.push(this.#hiddenRun);
       }
       this.#hiddenRun.append('\n');
+    } else if (this.#openEmpty && /^\d+\. /.test(text)) {
+      this.#block.append(whole(text), '\n');  // a menu's choice
     } else {
       this.#addText(text + '\n');
     }
@@ -217,6 +236,7 @@ export class Screen {
    */
   #addMap(lines, words) {
     const map = document.createElement('div');
+    setColumns(map, lines);
     map.setAttribute('role', 'img');
     map.setAttribute('aria-label', words);
     const drawing = document.createElement('span');

@@ -4,7 +4,7 @@
 //   PAGE#play=LENGTH.HASH/LINE/LINE/...    (each line %-escaped; a blank line is empty)
 // The transcript is saved as a file, or on a phone handed to the share sheet.
 
-import {say} from './notice.js';
+import {backToField, say} from './notice.js';
 
 const kLinkStart = '#play=';
 // Longer links are refused, made or opened (about 9,000 words): a link is for passing on,
@@ -60,7 +60,8 @@ function download(file) {
 
 /** The buttons that save the transcript (`transcript()`) and share the game (`record()`). */
 export function installSharing(transcript, record) {
-  document.getElementById('save').addEventListener('click', () => {
+  document.getElementById('save').addEventListener('click', (event) => {
+    backToField(event);
     const file = new File([transcript()], 'quellmoor-transcript.txt', {type: 'text/plain'});
     if (!canShare({files: [file]})) {
       download(file);

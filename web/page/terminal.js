@@ -463,6 +463,9 @@ function retryLoad() {
   loadGame(true);
 }
 
+// Lines entered and words pressed before this script ran, which index.html kept for it.
+for (const line of window.quellmoorEarly?.splice(0) ?? []) typeAhead(line);
+window.quellmoorEarly = null;
 loadGame();
 field.focus();
 watchForUpdates();

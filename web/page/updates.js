@@ -6,7 +6,8 @@
 //
 // Were quellmoor.js and quellmoor.wasm ever from two builds (a server updated between the two
 // requests, a cache that kept one), the game would run wrongly or not at all: the build writes
-// the SHA-256 of its wasm into quellmoor.js, and the page checks the wasm it fetched against it.
+// the SHA-256 of its wasm into quellmoor.js, and the page checks the wasm it fetched against it
+// (and index.html, page.js and quellmoor.js against each other: loader.js).
 
 import {button, say} from './notice.js';
 
@@ -19,11 +20,12 @@ export async function sameBuild(response) {
   return hex === expected;
 }
 
-/** Registers the worker, and offers each new build it finds in a notice. */
+/** Registers the worker, and offers each new build it finds in a notice; says once if one cannot be kept. */
 export function watchForUpdates() {
   if (!('serviceWorker' in navigator)) return;
   const workers = navigator.serviceWorker;
   let asked = false;
+  let toldUnkept = false;
   workers.addEventListener('controllerchange', () => {
     if (asked) location.reload();
   });
@@ -31,14 +33,30 @@ export function watchForUpdates() {
     if (!registration.waiting || !workers.controller) return;  // a first visit takes it at once
     say('update', 'A new version of Quellmoor is ready; your game goes on in it.', button('Load it now', () => {
       asked = true;
-      registration.waiting.postMessage('take over');
+      // Another tab may have let it take over already: it then serves this one too.
+      if (registration.waiting) registration.waiting.postMessage('take over');
+      else location.reload();
     }));
+  }
+  // A worker that could not keep every file of its build (one not as built: a host that
+  // rewrites files, a network that failed) is thrown away; the build before it serves on.
+  function unkept(registration, worker) {
+    if (toldUnkept || (registration.installing && registration.installing !== worker)) return;  // a newer one came
+    toldUnkept = true;
+    say('update', workers.controller
+      ? 'A new version of Quellmoor could not be installed (its files did not arrive as built); this one plays on.'
+      : 'Quellmoor could not be kept for play with no network (its files did not arrive as built).');
   }
   workers.register('sw.js').then((registration) => {
     offer(registration);
     registration.addEventListener('updatefound', () => {
       const worker = registration.installing;
-      worker.addEventListener('statechange', () => worker.state === 'installed' && offer(registration));
+      let installed = false;
+      worker.addEventListener('statechange', () => {
+        installed ||= worker.state === 'installed';
+        if (worker.state === 'installed') offer(registration);
+        else if (worker.state === 'redundant' && !installed) unkept(registration, worker);
+      });
     });
     // The browser looks by itself only on a load, and at most once a day: a tab left open
     // looks each time the player comes back to it (a small request: the worker's script).

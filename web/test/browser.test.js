@@ -146,7 +146,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
 
   /**
    * Where the screen shows each of `lines` (their last showing): inside the screen and
-   * the window, or not, and at what size.
+   * the window, or not, at what size, and on how many rows.
    */
   function placesOf(on, lines) {
     return on.evaluate((lines) => {
@@ -165,7 +165,8 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
                                   box.top >= outer.top && box.bottom <= outer.bottom;
         return {line, inScreen: inside(screen),
                 inWindow: inside({left: 0, top: 0, right: innerWidth, bottom: innerHeight}),
-                fontSize: parseFloat(getComputedStyle(node.parentElement).fontSize)};
+                fontSize: parseFloat(getComputedStyle(node.parentElement).fontSize),
+                rows: new Set(Array.from(range.getClientRects(), (rect) => Math.round(rect.top))).size};
       });
     }, lines);
   }
@@ -276,7 +277,8 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await page.screenshot({path: path.join(artefacts, 'web-game-over.png')});
     const [saved] = await Promise.all([page.waitForEvent('download'), page.click('#save')]);
     assert.equal(fs.readFileSync(await saved.path(), 'latin1'), expected, 'the saved transcript');
-    await page.focus('#command');
+    // The focus is back on the field: Enter plays, and does not save again.
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'command');
 
     // Words typed now are not played; Enter starts a new game on a clean screen.
     await page.keyboard.type('attack');
@@ -357,8 +359,11 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     return on.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve))));
   }
 
-  /** Opens the help panel of `on`, where it is closed. */
+  /** Opens the help panel of `on`, where it is closed (and Menu first, where Help is folded into it). */
   async function openHelp(on) {
+    if (await on.isVisible('#menu-toggle') && await on.getAttribute('#menu-toggle', 'aria-expanded') === 'false') {
+      await on.click('#menu-toggle');
+    }
     if (await on.getAttribute('#help-toggle', 'aria-expanded') === 'false') await on.click('#help-toggle');
   }
 
@@ -484,6 +489,73 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     });
   });
 
+  test('from 75% to 200% text, 320 to 390 px wide: every button holds its words, the header one row, maps and menus whole',
+       async () => {
+    await inContext({...kPhone, serviceWorkers: 'block'}, async (context) => {
+      const visitor = await context.newPage();
+      await load(() => visitor.goto(url), visitor);
+      // A shop's menu, with the longest line of any, then the widest map: Great Britton's.
+      const typed = ['n', 'e', 'buy', '6', 'w', 's', 'teleport', '1'];
+      await typeWords(visitor, typed);
+      await expectText(await consoleScreen(typed), 'in Great Britton', visitor);
+      const drawn = (await consoleScreen(typed)).split('\n').filter((line) => /^\d+\. |^[=#][=#* ]{9,}$/.test(line));
+      const cdp = await context.newCDPSession(visitor);
+      /** What overflows, at `width` px and the page's text size `size` (%). */
+      const faults = async (width, size) => {
+        await visitor.setViewportSize({width, height: kPhone.viewport.height});
+        await visitor.evaluate((size) => {
+          const control = document.getElementById('text-size');
+          control.value = size;
+          control.dispatchEvent(new Event('change'));
+        }, size);
+        await nextFrame(visitor);
+        const found = await visitor.evaluate(() => {
+          const shown = (element) => element.getClientRects().length > 0;
+          const spilt = [...document.querySelectorAll('button')].filter(shown)
+                            .filter((button) => button.scrollWidth > button.clientWidth)
+                            .map((button) => `${button.textContent}: ${button.scrollWidth} > ${button.clientWidth}`);
+          const header = document.querySelector('header');
+          const tallest = Math.max(...[...header.querySelectorAll('h1, button')].filter(shown).map((child) => child.offsetHeight));
+          if (header.offsetHeight > tallest) spilt.push(`the header is ${header.offsetHeight} px high, not one row`);
+          return spilt;
+        });
+        for (const place of await placesOf(visitor, drawn)) {
+          if (place.rows !== 1) found.push(`"${place.line}" on ${place.rows} rows`);
+        }
+        return found.map((fault) => `${width} px, ${size}%: ${fault}`);
+      };
+      const found = [];
+      for (const width of [320, 390, 360]) {
+        for (const size of ['75', '100', '150', '200']) found.push(...await faults(width, size));
+      }
+      await visitor.screenshot({path: path.join(artefacts, 'web-phone-200-percent.png')});
+      await visitor.click('#menu-toggle');
+      await assertAccessible(visitor);
+      // The browser's own text size, twice the usual.
+      await cdp.send('Page.setFontSizes', {fontSizes: {standard: 32, fixed: 26}});
+      await visitor.reload();
+      await expectText(await consoleScreen(typed), 'in Great Britton, resumed', visitor);
+      for (const width of [320, 360, 390]) found.push(...await faults(width, '100'));
+      // In a short window (400% zoom, a phone's keyboard up) a notice, the game resumed, takes
+      // its height from the console's: the answer's end and the typed line stay in view.
+      await cdp.send('Page.setFontSizes', {fontSizes: {standard: 16, fixed: 13}});
+      await visitor.reload();
+      await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('resumed'));
+      const end = (await consoleAnswer(typed)).at(-1);
+      for (const [width, height] of [[390, 300], [320, 200]]) {
+        await visitor.setViewportSize({width, height});
+        await nextFrame(visitor);
+        const [last] = await placesOf(visitor, [end]);
+        const field = await visitor.locator('#command').boundingBox();
+        if (!last.inWindow || field.y + field.height > height) {
+          found.push(`${width}x${height}: the field at ${field.y} px, the answer's end ${JSON.stringify(last)}`);
+        }
+      }
+      await visitor.screenshot({path: path.join(artefacts, 'web-phone-320x200-notice.png')});
+      assert.deepEqual(found, []);
+    });
+  });
+
   test('on a phone, upright and sideways: no sideways scrolling, readable text, every word a tap away',
        async () => {
     const context = await browser.newContext(kPhone);
@@ -561,6 +633,18 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
     await phone.keyboard.press('Enter');
     await phone.waitForSelector('#choices >> text="6. Leave shop"');
     await phone.screenshot({path: path.join(artefacts, 'web-phone-shop.png')});
+    // Sideways, every choice of the shop is in view beside the console and its typed line,
+    // and a notice (the game resumed after a reload).
+    await phone.reload();
+    await phone.waitForFunction(() => document.getElementById('notice').textContent.includes('resumed'));
+    await phone.setViewportSize({width: 844, height: 390});
+    await nextFrame(phone);
+    for (const shown of ['#choices >> text="6. Leave shop"', '#command']) {
+      const box = await phone.locator(shown).boundingBox();
+      assert.ok(box.y >= 0 && box.y + box.height <= 390, `${shown} at ${box.y}-${box.y + box.height} of 390 px`);
+    }
+    await phone.screenshot({path: path.join(artefacts, 'web-phone-844x390-shop.png')});
+    await phone.setViewportSize(kPhone.viewport);
     // The keyboard was up: it stays up.
     await phone.tap('#choices >> text="6. Leave shop"');
     assert.equal(await focused(), 'command');
@@ -661,6 +745,39 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await failed.unroute('**/quellmoor.js');
       await failed.click('#again');
       await expectText(await consoleScreen([]), 'the game once quellmoor.js arrived', failed);
+      // So is an index.html of another build than the page's script: the page is loaded once
+      // more (a server updated meanwhile would serve one build), then it is said.
+      const index = fs.readFileSync(path.join(site, 'index.html'), 'utf8')
+                        .replace(/data-build="\w+"/, 'data-build="0123456789abcdef"');
+      const stale = await context.newPage();
+      let loads = 0;
+      await stale.route((address) => address.pathname === '/', (route) => {
+        loads++;
+        route.fulfill({body: index, contentType: 'text/html'});
+      });
+      await stale.goto(url);
+      await stale.waitForFunction(() => window.quellmoor?.stage === 'failed');
+      assert.match((await heard(stale)).join('\n'), /from two versions of the game/);
+      assert.equal(loads, 2, 'loads of the page');
+
+      // Enter and a word button before the page's script has run (a slow line): no form is
+      // sent, and both are played once the game is ready.
+      const slow = await context.newPage();
+      let run;
+      const ran = new Promise((resolve) => run = resolve);
+      await slow.route('**/page.js', async (route) => {
+        await ran;
+        await route.continue();
+      });
+      await slow.goto(url, {waitUntil: 'commit'});
+      await slow.focus('#command');
+      await slow.keyboard.type('stats');
+      await slow.keyboard.press('Enter');
+      await slow.click('#words >> text="n"');
+      assert.equal(await slow.textContent('#pending'), 'stats\nn\n');
+      run();
+      await expectText(await consoleScreen(['stats', 'n']), 'the words entered before the script ran', slow);
+      assert.equal(slow.url(), url);
     });
   });
 
@@ -759,6 +876,14 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await typeWords(friend, ['stats']);
       await expectText(await consoleScreen([...typed, 'stats']), 'the shared game played on', friend);
       await friend.close();
+      // Or, from the notice that says where the game came from, a new game, the focus back on the field.
+      const another = await browser.newPage();
+      await another.goto(link);
+      await expectText(await consoleScreen(typed), 'the shared game again', another);
+      await another.click('#notice >> text="New game"');
+      await expectText(await consoleScreen([]), 'a new game from the notice', another);
+      assert.equal(await another.evaluate(() => document.activeElement.id), 'command');
+      await another.close();
       const spoilt = link.replace(/look$/, 'lok');
       const tooLong = `${url}#play=${'1'.repeat(70000)}`;
       for (const [opened, why] of [[spoilt, /could not be replayed/], [tooLong, /too long/]]) {
@@ -796,6 +921,9 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await visitor.evaluate(() => Promise.all(['another app', 'quellmoor-0123456789abcdef'].map(
           (name) => caches.open(name).then((cache) => cache.put('kept', new Response('!'))))));
       await typeWords(visitor, ['stats']);
+      // A second tab of the same build, offered the new one too.
+      const second = await context.newPage();
+      await load(() => second.goto(`http://127.0.0.1:${copyServer.address().port}/`), second);
       const index = path.join(copy, 'index.html');
       fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('<title>Quellmoor</title>',
                                                                       '<title>Quellmoor, rebuilt</title>'));
@@ -817,6 +945,10 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       await visitor.click('#notice >> text="Load it now"');
       await visitor.waitForFunction(() => document.title === 'Quellmoor, rebuilt' && window.quellmoor?.stage === 'waiting');
       await expectText(await consoleScreen(['stats']), 'the game in the new version', visitor);
+      // The other tab's "Load it now" loads the new version too, which the first tab already let in.
+      await second.waitForFunction(() => document.getElementById('notice').textContent.includes('new version'));
+      await second.click('#notice >> text="Load it now"');
+      await second.waitForFunction(() => document.title === 'Quellmoor, rebuilt' && window.quellmoor?.stage === 'waiting');
       // The worker is activated once it has thrown caches away, so what is left then is all
       // it will leave.
       await visitor.waitForFunction(() => navigator.serviceWorker.controller.state === 'activated');
@@ -825,6 +957,13 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
       assert.ok(!names.includes(kept[0]), `the cache it replaces is kept: ${names}`);
       assert.ok(names.includes('another app'), `the other app's cache is gone: ${names}`);
       assert.ok(!names.includes('quellmoor-0123456789abcdef'), `an older worker's cache is kept: ${names}`);
+      // A build whose files the host changed on the way (one is not as built) cannot be
+      // installed: said, while the version before it plays on.
+      fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('rebuilt', 'built again'));
+      writeWorker(copy);
+      fs.appendFileSync(index, '<!-- the host\'s -->\n');
+      await visitor.evaluate(() => document.dispatchEvent(new Event('visibilitychange')));
+      await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('could not be installed'));
     } finally {
       await context.close();
       copyServer.close();

@@ -20,14 +20,20 @@ cmake --build build-web/cmake
 site=build-web/site
 rm -rf "$site"
 mkdir -p "$site"
-cp web/page/index.html web/page/manifest.webmanifest web/page/icon.svg web/page/icon-180.png \
-    build-web/cmake/web/quellmoor.wasm "$site/"
+cp web/page/manifest.webmanifest web/page/icon.svg web/page/icon-180.png build-web/cmake/web/quellmoor.wasm "$site/"
+# One name for this build, written into index.html, page.js and quellmoor.js: the page checks
+# that the three it loaded agree (web/page/loader.js), as it checks the wasm against its hash.
+build=$(cat build-web/cmake/web/quellmoor.wasm build-web/cmake/web/quellmoor.js web/page/*.js web/page/index.html \
+        | sha256sum | cut -c1-16)
+sed "s/@BUILD_ID@/$build/" web/page/index.html > "$site/index.html"
 # The page's modules in one script and the game's program, both minified (esbuild): a first
 # visit on a slow line then waits for three requests and a third fewer bytes.
 npx --no-install esbuild web/page/main.js --bundle --minify --format=esm --log-level=warning --outfile="$site/page.js"
+sed -i "s/@BUILD_ID@/$build/" "$site/page.js"
 npx --no-install esbuild build-web/cmake/web/quellmoor.js --minify --log-level=warning --outfile="$site/quellmoor.js"
 # The program checks that the compiled code it fetches is of its own build (web/page/updates.js).
 echo "createQuellmoor.wasmSha256 = '$(sha256sum "$site/quellmoor.wasm" | cut -c1-64)';" >> "$site/quellmoor.js"
+echo "createQuellmoor.build = '$build';" >> "$site/quellmoor.js"
 
 # The service worker keeps this build's files under a name of their own: a hash of them.
 node web/tools/precache.js "$site"
