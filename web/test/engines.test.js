@@ -156,24 +156,37 @@ for (const [name, start] of [['firefox', startFirefox], ['webkit', startWebKit]]
     let copy;
     let server;
     let url;
+    let starting;  // the engine, started by the first test that runs: none if none does
     let engine;
     const played = [];  // the words the game has been given
 
-    before(async () => {
+    before(() => {
       consoleProgram();  // the reference, before anything is played
       copy = siteRecordingErrors();
-      server = await serve(copy, 0);
-      url = `http://127.0.0.1:${server.address().port}/`;
-      const startedAt = Date.now();
-      engine = await start();
-      console.log(`${name}: ${engine.version}, started in ${Date.now() - startedAt} ms`);
     });
 
     after(async () => {
-      if (engine) await engine.close();
-      if (server) server.close();
+      await (await starting?.catch(() => null))?.close();
+      server?.close();
       if (copy) fs.rmSync(copy, {recursive: true, force: true});
     });
+
+    /**
+     * Starts the server and the engine, and opens the page, once; an engine that cannot start
+     * fails every test.
+     */
+    function ready() {
+      starting ??= (async () => {
+        server = await serve(copy, 0);
+        url = `http://127.0.0.1:${server.address().port}/`;
+        const startedAt = Date.now();
+        const started = await start();
+        console.log(`${name}: ${started.version}, started in ${Date.now() - startedAt} ms`);
+        await started.goto(url);
+        return started;
+      })();
+      return starting.then((started) => engine = started);
+    }
 
     /** Waits until the page's screen is the console's after the words played, then fails with the difference. */
     async function expectConsoleScreen(what) {
@@ -194,7 +207,7 @@ for (const [name, start] of [['firefox', startFirefox], ['webkit', startWebKit]]
     }
 
     test('loads; typed words and a shop\'s choice pressed are answered as on the console', async () => {
-      await engine.goto(url);
+      await ready();
       await expectConsoleScreen('the screen once loaded');
       for (const word of ['stats', 'n', 'e', 'buy']) await play(word);
       // The shop's menu: a button for each of its choices, which sends the choice's number.
@@ -208,12 +221,14 @@ for (const [name, start] of [['firefox', startFirefox], ['webkit', startWebKit]]
     });
 
     test('a reload resumes the game', async () => {
+      await ready();
       await engine.reload();
       await expectConsoleScreen('the screen after a reload');
       assert.match(await engine.run(() => document.getElementById('notice').textContent), /resumed/);
     });
 
     test('after one visit, the page loads and plays with its server stopped', async () => {
+      await ready();
       await engine.waitUntil(() => navigator.serviceWorker.controller !== null);
       server.closeAllConnections();
       await new Promise((resolve) => server.close(resolve));
@@ -224,6 +239,7 @@ for (const [name, start] of [['firefox', startFirefox], ['webkit', startWebKit]]
     });
 
     test('no error on the console', async () => {
+      await ready();
       assert.deepEqual(await engine.run(() => JSON.parse(sessionStorage.getItem('errors') || '[]')), []);
     });
   });
