@@ -24,6 +24,10 @@ const {consoleProgram, consoleScreen, normalise, scrolledBack} = require('./cons
 
 const site = currentSite();
 const kWaitMs = 10000;
+// Long for a start (15 to 30 s on a busy 2-core machine), short of waiting for ever.
+const kStartMs = 90000;
+// Longer than any test takes, for a browser that stops answering.
+const kInTime = {timeout: 180000};
 
 // Kept first thing in the page: every error it meets, across reloads, whatever the engine can
 // report itself (WebKitWebDriver has no log to read).
@@ -84,7 +88,7 @@ function startXvfb() {
  */
 async function startFirefox() {
   const browser = await puppeteer.launch({
-    browser: 'firefox', protocol: 'webDriverBiDi', headless: true,
+    browser: 'firefox', protocol: 'webDriverBiDi', headless: true, timeout: kStartMs,
     executablePath: installed([process.env.FIREFOX || '/usr/bin/firefox-esr'], 'firefox-esr'),
   });
   const page = await browser.newPage();
@@ -118,10 +122,15 @@ async function startWebKit() {
   try {
     service = new remote.DriverService.Builder(driverProgram).setLoopback(true)
                   .setEnvironment({...process.env, DISPLAY: screen.display}).build();
-    driver = await new Builder().usingServer(await service.start()).withCapabilities({
+    const session = new Builder().usingServer(await service.start(kStartMs)).withCapabilities({
       'browserName': 'MiniBrowser',
       'webkitgtk:browserOptions': {binary, args: ['--automation']},
     }).build();
+    // The driver waits for ever for a browser that never comes.
+    let timer;
+    const late = new Promise((resolve, reject) => timer = setTimeout(
+        () => reject(new Error(`${binary} did not start in ${kStartMs / 1000} s`)), kStartMs));
+    driver = await Promise.race([session, late]).finally(() => clearTimeout(timer));
   } catch (error) {
     if (service) await service.kill();
     screen.stop();
@@ -206,7 +215,8 @@ for (const [name, start] of [['firefox', startFirefox], ['webkit', startWebKit]]
       await expectConsoleScreen(`the screen after ${played.join(', ')}`);
     }
 
-    test('loads; typed words and a shop\'s choice pressed are answered as on the console', async () => {
+    test('loads; typed words and a shop\'s choice pressed are answered as on the console', kInTime,
+         async () => {
       await ready();
       await expectConsoleScreen('the screen once loaded');
       for (const word of ['stats', 'n', 'e', 'buy']) await play(word);
@@ -220,14 +230,14 @@ for (const [name, start] of [['firefox', startFirefox], ['webkit', startWebKit]]
       await expectConsoleScreen(`the screen after the button ${menu[0]}`);
     });
 
-    test('a reload resumes the game', async () => {
+    test('a reload resumes the game', kInTime, async () => {
       await ready();
       await engine.reload();
       await expectConsoleScreen('the screen after a reload');
       assert.match(await engine.run(() => document.getElementById('notice').textContent), /resumed/);
     });
 
-    test('after one visit, the page loads and plays with its server stopped', async () => {
+    test('after one visit, the page loads and plays with its server stopped', kInTime, async () => {
       await ready();
       await engine.waitUntil(() => navigator.serviceWorker.controller !== null);
       server.closeAllConnections();
@@ -238,7 +248,7 @@ for (const [name, start] of [['firefox', startFirefox], ['webkit', startWebKit]]
       await play('stats');
     });
 
-    test('no error on the console', async () => {
+    test('no error on the console', kInTime, async () => {
       await ready();
       assert.deepEqual(await engine.run(() => JSON.parse(sessionStorage.getItem('errors') || '[]')), []);
     });
