@@ -12,7 +12,7 @@ cd "$(dirname "$0")/../.."
 
 # npm writes node_modules/.package-lock.json as it installs: older than the lock file, or
 # missing, the packages are not those it names.
-[ node_modules/.package-lock.json -nt package-lock.json ] || npm ci --no-audit --no-fund
+[ node_modules/.package-lock.json -nt package-lock.json ] || PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund
 
 if ! node web/tools/source_stamp.js --check build-web/site.sources; then
     bash web/tools/build.sh >/dev/null
