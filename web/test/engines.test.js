@@ -91,7 +91,10 @@ async function startFirefox() {
     browser: 'firefox', protocol: 'webDriverBiDi', headless: true, timeout: kStartMs,
     executablePath: installed([process.env.FIREFOX || '/usr/bin/firefox-esr'], 'firefox-esr'),
   });
-  const page = await browser.newPage();
+  const page = await browser.newPage().catch(async (error) => {
+    await browser.close();
+    throw error;
+  });
   return {
     version: await browser.version(),
     goto: (url) => page.goto(url),
