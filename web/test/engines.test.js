@@ -115,7 +115,7 @@ async function startFirefox() {
 async function startWebKit() {
   const driverProgram = installed([process.env.WEBKIT_WEBDRIVER || '/usr/bin/WebKitWebDriver'], 'webkit2gtk-driver');
   const lib = '/usr/lib';
-  const browsers = fs.readdirSync(lib).flatMap((dir) => ['webkit2gtk-4.1', 'webkit2gtk-4.0'].map(
+  const browsers = fs.readdirSync(lib).flatMap((dir) => ['webkit2gtk-4.1', 'webkit2gtk-4.0', 'webkitgtk-6.0'].map(
       (version) => path.join(lib, dir, version, 'MiniBrowser')));
   const binary = installed(process.env.WEBKIT_MINIBROWSER ? [process.env.WEBKIT_MINIBROWSER] : browsers,
                            'webkit2gtk-driver (its MiniBrowser)');
