@@ -17,40 +17,19 @@ const {after, before, describe, test} = require('node:test');
 const {serve} = require('../server/server.js');
 const {writeWorker} = require('../tools/precache.js');
 const {kPhone, launchChromium} = require('./chromium.js');
+const {currentSite} = require('../tools/source_stamp.js');
+const {consoleProgram, consoleScreen, normalise, scrolledBack} = require('./console_screen.js');
 const {playConsoleByLines} = require('./console_driver.js');
 
 const root = path.join(__dirname, '..', '..');
-const site = process.env.QUELLMOOR_WEB_SITE || path.join(root, 'build-web', 'site');
+const site = currentSite();
 const artefacts = path.join(root, 'build-web');
-const consoleProgram = process.env.QUELLMOOR_CONSOLE;
 const kEndOffer = '[The game is over. Press Enter or New game to play again.]';
-
-/**
- * The console window's text once `lines` are typed into it, each echoed where it was typed:
- * the console program's output up to its wait for the next line (or to its end, if the
- * lines end the game).
- */
-async function consoleScreen(lines) {
-  const input = Buffer.from(lines.map((line) => line + '\n').join(''));
-  const run = await playConsoleByLines(consoleProgram, input);
-  assert.equal(run.status, 0, 'the console program failed');
-  let text = '';
-  let at = 0;
-  run.waits.forEach((wait, i) => {
-    text += run.output.subarray(at, wait).toString('latin1') + (lines[i] ?? '') + '\n';
-    at = wait;
-  });
-  if (run.waits.length > lines.length) {
-    // It waits for more: what it wrote after that answered the end of its input.
-    return text.slice(0, -1);
-  }
-  return text + run.output.subarray(at).toString('latin1');
-}
 
 /** The console program's answer to the last of `lines`, as it is announced: its lines but the blank ones. */
 async function consoleAnswer(lines) {
   const input = Buffer.from(lines.map((line) => line + '\n').join(''));
-  const run = await playConsoleByLines(consoleProgram, input);
+  const run = await playConsoleByLines(consoleProgram(), input);
   const answer = run.output.subarray(run.waits[lines.length - 1], run.waits[lines.length]);
   return answer.toString('latin1').split('\n').filter((line) => line.trim() !== '');
 }
@@ -65,26 +44,6 @@ async function heard(on) {
   });
 }
 
-/**
- * `text` as the page's screen keeps it, for scrolling back: the runs of blank lines before the
- * last one that clears the screen (10 blank lines or more) shortened to their first line.
- */
-function scrolledBack(text) {
-  const lines = text.split('\n');
-  const blank = (i) => i >= 0 && i < lines.length - 1 && lines[i] === '';
-  let clearing = -1;  // where the last clearing run starts
-  for (let i = 0, run = 0; i < lines.length; i++) {
-    run = blank(i) ? run + 1 : 0;
-    if (run === 10) clearing = i - 9;
-  }
-  return lines.filter((line, i) => i >= clearing || !(blank(i) && blank(i - 1))).join('\n');
-}
-
-/** Lines without trailing blanks, and no empty lines at the end. */
-function normalise(text) {
-  return text.split('\n').map((line) => line.trimEnd()).join('\n').replace(/\n+$/, '');
-}
-
 /** Fails with what axe-core finds serious or critical on the page as it is. */
 async function assertAccessible(on) {
   await on.addScriptTag({path: require.resolve('axe-core/axe.min.js')});
@@ -93,7 +52,7 @@ async function assertAccessible(on) {
   assert.deepEqual(serious.map((found) => `${found.id}: ${found.help}`), []);
 }
 
-describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_CONSOLE'}, () => {
+describe('the page in chromium', () => {
   let server;
   let browser;
   let page;   // a desktop window
@@ -101,6 +60,7 @@ describe('the page in chromium', {skip: consoleProgram ? false : 'set QUELLMOOR_
   let url;
 
   before(async () => {
+    consoleProgram();  // the reference, before anything is played
     server = await serve(site, 0);
     url = `http://127.0.0.1:${server.address().port}/`;
     browser = await launchChromium();

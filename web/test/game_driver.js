@@ -6,7 +6,9 @@
 const fs = require('node:fs');
 const path = require('node:path');
 
-const site = process.env.QUELLMOOR_WEB_SITE || path.join(__dirname, '..', '..', 'build-web', 'site');
+const {currentSite} = require('../tools/source_stamp.js');
+
+const site = currentSite();
 const createQuellmoor = require(path.join(site, 'quellmoor.js'));
 // Handing the module its code directly keeps it from fetching its .wasm under node.
 const wasmBinary = fs.readFileSync(path.join(site, 'quellmoor.wasm'));

@@ -14,12 +14,9 @@ const {describe, test} = require('node:test');
 
 const {loadGame, playPiped, playByLines} = require('./game_driver.js');
 const {playConsoleByLines} = require('./console_driver.js');
+const {consoleProgram} = require('./console_screen.js');
 
 const goldenRoot = path.join(__dirname, '..', '..', 'tests', 'golden');
-// The console program, built from the same sources; without it only the committed
-// expected outputs are compared.
-const consoleProgram = process.env.QUELLMOOR_CONSOLE;
-const needsConsole = consoleProgram ? {} : {skip: 'set QUELLMOOR_CONSOLE to the console program'};
 
 function transcripts() {
   const found = [];
@@ -53,7 +50,7 @@ function assertSameBytes(actual, expected, what) {
 
 /** The typed game shows at each wait exactly what the console program shows at its own. */
 async function assertSameWaits(typed, input, name) {
-  const reference = await playConsoleByLines(consoleProgram, input);
+  const reference = await playConsoleByLines(consoleProgram(), input);
   assert.equal(reference.status, 0, `${name}: the console program failed`);
   assertSameBytes(typed.output, reference.output, `${name}, typed, against the console`);
   assert.deepEqual(typed.waits, reference.waits,
@@ -72,7 +69,7 @@ describe('every golden transcript', () => {
                 `${name}: the banner is not on the screen when the game first waits`);
       assert.ok(typed.flushedAtEveryWait, `${name}: the game waited with output not flushed`);
     });
-    test(`${name}: typed, the screen at every wait as on the console`, needsConsole, async () => {
+    test(`${name}: typed, the screen at every wait as on the console`, async () => {
       await assertSameWaits(await playByLines(await loadGame(), input), input, name);
     });
   }
@@ -96,10 +93,11 @@ function longScript(wordCount) {
 }
 
 test('a long script against the console program: many reads, many output blocks',
-     needsConsole, async () => {
+     async () => {
+       const program = consoleProgram();
        const input = longScript(3000);
-       const run = childProcess.spawnSync(consoleProgram, {input, maxBuffer: 64 << 20});
-       assert.equal(run.status, 0, `${consoleProgram} failed: ${run.stderr}`);
+       const run = childProcess.spawnSync(program, {input, maxBuffer: 64 << 20});
+       assert.equal(run.status, 0, `${program} failed: ${run.stderr}`);
        // More than one read's worth of input and several 16 KiB output blocks.
        assert.ok(input.length > 8192 && run.stdout.length > 64 * 1024,
                  `the script is too short to test anything (${run.stdout.length} bytes out)`);
@@ -109,7 +107,7 @@ test('a long script against the console program: many reads, many output blocks'
        await assertSameWaits(await playByLines(game, input), input, 'long script');
 
        const quitFirst = Buffer.from('quit\n');
-       const fresh = childProcess.spawnSync(consoleProgram, {input: quitFirst}).stdout;
+       const fresh = childProcess.spawnSync(program, {input: quitFirst}).stdout;
        assertSameBytes(await playPiped(game, quitFirst), fresh, 'a game after the long one');
      });
 

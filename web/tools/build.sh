@@ -2,7 +2,9 @@
 # Builds Quellmoor for the browser into build-web/site/: the page (index.html, its scripts
 # bundled into page.js, its manifest, icons and service worker) and the game (quellmoor.js and quellmoor.wasm,
 # compiled from the same sources as the console program), each text and the WebAssembly with
-# brotli and gzip copies beside it (NAME.br, NAME.gz).
+# brotli and gzip copies beside it (NAME.br, NAME.gz). Beside the site, build-web/site.sources
+# lists the sources it was built from (web/tools/source_stamp.js), for the tests to refuse an
+# older site.
 #
 # Needs Debian's emscripten, cmake and ninja, node and npm (for the bundler, esbuild):
 #   sudo apt-get install emscripten cmake ninja-build nodejs npm
@@ -14,11 +16,15 @@ cd "$(dirname "$0")/../.."
 # Debian's emscripten finds its JavaScript tools (acorn) only through NODE_PATH.
 export NODE_PATH="${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs"
 
+site=build-web/site
+# The sources as the build starts: an edit made while it runs is not in this site.
+mkdir -p build-web
+node web/tools/source_stamp.js > "$site.sources.new"
+
 emcmake cmake -S web/wasm -B build-web/cmake -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 cmake --build build-web/cmake
 
-site=build-web/site
-rm -rf "$site"
+rm -rf "$site" "$site.sources"
 mkdir -p "$site"
 cp web/page/manifest.webmanifest web/page/icon.svg web/page/icon-180.png build-web/cmake/web/quellmoor.wasm "$site/"
 # One name for this build, written into index.html, page.js and quellmoor.js: the page checks
@@ -39,6 +45,7 @@ echo "createQuellmoor.build = '$build';" >> "$site/quellmoor.js"
 node web/tools/precache.js "$site"
 # Brotli and gzip copies beside the files, last, for a server that sends such copies.
 node web/tools/precompress.js "$site"
+mv "$site.sources.new" "$site.sources"
 
 echo "Built $site:"
 ls -l "$site"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the browser version: builds it, plays every golden transcript and a long script
 # on it under node against the console program, and plays it in a real browser (Debian's
-# chromium, driven by Playwright) on a desktop and on a phone, then times its answers over
+# chromium, driven by Playwright) on a desktop and on a phone, and in Firefox and WebKit
+# (Debian's firefox-esr and WebKitGTK's MiniBrowser, web/test/engines.test.js), then times its answers over
 # a game of 1,000 commands and a first visit over a slow network. Installs what is missing
 # (as root, on Debian); Debian 12's own nodejs (Node 18) will do. Screenshots and the
 # page's size and load time land in build-web/.
@@ -11,6 +12,9 @@ cd "$(dirname "$0")/../.."
 need=()
 command -v em++ >/dev/null || need+=(emscripten)
 [ -x /usr/bin/chromium ] || need+=(chromium)
+[ -x /usr/bin/firefox-esr ] || need+=(firefox-esr)
+[ -x /usr/bin/WebKitWebDriver ] || need+=(webkit2gtk-driver)  # and its MiniBrowser
+[ -x /usr/bin/Xvfb ] || need+=(xvfb)  # WebKit's screen
 [ -f /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf ] || need+=(fonts-dejavu-core)
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
@@ -23,17 +27,14 @@ if [ ${#need[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
+# The browsers are Debian's: no package may fetch one of its own.
+export PUPPETEER_SKIP_DOWNLOAD=1
 npm ci --no-audit --no-fund
 bash web/tools/build.sh
 
-# The console program from the same sources, as the reference.
-if [ -z "${QUELLMOOR_CONSOLE:-}" ]; then
-    cmake -S . -B build-web/console -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUELLMOOR_TESTS=OFF >/dev/null
-    cmake --build build-web/console --target quellmoor
-    export QUELLMOOR_CONSOLE="$PWD/build-web/console/quellmoor"
-fi
-
-node --test web/test/golden.test.js web/test/server.test.js web/test/browser.test.js
+# Every test of the page, against the console program from the same sources (or
+# QUELLMOOR_CONSOLE).
+bash web/tools/test.sh
 
 # The cost of an answer late in a long game against early in it, on a desktop and on a
 # slowed phone: fails when it more than doubles.
