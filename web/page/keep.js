@@ -157,6 +157,7 @@ export class Keeper {
   /** A key of its own for a new game or one opened from a link; the game before stays kept. */
   async fresh() {
     await this.#hold(kGamePrefix + Date.now().toString(36) + Math.random().toString(36).slice(2, 8));
+    await this.look();
     this.#dropLinkGames(kLinkGames);
   }
 
@@ -192,13 +193,14 @@ export class Keeper {
   }
 
   /**
-   * Drops the games only opened from links that no tab holds, the oldest first, down to `left`
-   * (by default one fewer); false if there was none to drop.
+   * Drops the games only opened from links, the oldest first, down to `left`: those no tab
+   * holds, or where storage is full (`full`: one fewer), any but this tab's, which another tab
+   * showing it keeps again at its next word. False if there was none to drop.
    */
-  #dropLinkGames(left = -1) {
-    const opened = this.games().filter((game) => game.playedAt === 0 && !game.here && !game.elsewhere);
-    for (const game of opened.slice(left < 0 ? opened.length - 1 : left)) this.#local.removeItem(game.key);
-    return opened.length > Math.max(left, 0);
+  #dropLinkGames(left, full = false) {
+    const opened = this.games().filter((game) => game.playedAt === 0 && !game.here && (full || !game.elsewhere));
+    for (const game of opened.slice(full ? opened.length - 1 : left)) this.#local.removeItem(game.key);
+    return opened.length > (full ? 0 : left);
   }
 
   /**
@@ -219,7 +221,7 @@ export class Keeper {
           this.#refused = true;
           return this.#tell();
         }
-        if (!this.#dropLinkGames()) return this.#fell(record.lines.length);
+        if (!this.#dropLinkGames(0, true)) return this.#fell(record.lines.length);
       }
     }
   }
@@ -228,6 +230,7 @@ export class Keeper {
   #fell(words) {
     const kept = readRecord(this.#local, this.#key);
     const unkept = words - (kept && kept !== 'spoilt' ? kept.lines.length : 0);
+    if (unkept <= 0) return;  // what is kept is the game as it stands
     try {
       this.#tabs?.setItem(kReachedKey, `${this.#key} ${words}`);
       if (kept && kept !== 'spoilt') this.#local.setItem(this.#key, JSON.stringify({...kept, reached: words}));
