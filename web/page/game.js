@@ -12,6 +12,8 @@ export function thisBuild() {
 }
 
 export class PlayedGame {
+  static unreplayed = 'Your kept game could not be resumed: it did not replay as it was played. It stays kept in ' +
+                      'this browser until you start a new game.';
   session = new Session();
   /** The kept or shared game being played back into this one, while it is. */
   replay = null;
@@ -126,8 +128,8 @@ export class PlayedGame {
     return {...this.session.record, build: thisBuild(), playedAt: this.#playedAt};
   }
 
-  /** Its record is worth keeping: the player has played in it, or it came from elsewhere. */
-  get keepsRecord() {
-    return !this.keepsOld && this.session.lines.length > 0;
+  /** Keeps it as it now stands with `keeper` (keep.js), which says if it cannot: unless it has read nothing, or keeps its old record. */
+  keep(keeper) {
+    if (!this.keepsOld && this.session.lines.length > 0) keeper.save(this.record);
   }
 }

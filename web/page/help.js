@@ -40,7 +40,10 @@ function described(game) {
          `${game.words} word${game.words === 1 ? '' : 's'}${where}`;
 }
 
-/** Lists `keeper`'s kept games, each no tab plays with Play (which calls `takeUp(key)`) and Delete. */
+/**
+ * Lists `keeper`'s kept games, each no tab plays with Play (which takes it up in this tab and
+ * calls `takeUp(record)`) and Delete. One another tab took up meanwhile is listed again as such.
+ */
 export async function listKeptGames(keeper, takeUp) {
   listAgain = () => listKeptGames(keeper, takeUp);
   await keeper.look();
@@ -49,7 +52,8 @@ export async function listKeptGames(keeper, takeUp) {
     const item = document.createElement('li');
     item.textContent = described(game);
     if (!game.here && !game.elsewhere) {
-      item.append(button('Play', () => takeUp(game.key)), button('Delete', () => {
+      item.append(button('Play', () => keeper.switchTo(game.key).then((record) => record ? takeUp(record) : listAgain())),
+                  button('Delete', () => {
         keeper.delete(game.key);
         listAgain();
       }));

@@ -252,9 +252,10 @@ export class Keeper {
     say('keeping', 'This browser does not let the page keep your game: it plays on, but a reload loses it.');
   }
 
-  /** Forgets this tab's game: a new one starts over it. */
-  forget() {
+  /** Forgets this tab's game, if any: a new one starts over it, under its key or a new one. */
+  async startOver() {
     this.delete(this.#key);
+    if (this.#key === null) await this.fresh();
   }
 
   /** Deletes the kept game `key`. */

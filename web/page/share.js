@@ -47,6 +47,15 @@ export function takeSharedGame() {
   return shared;
 }
 
+/** Calls `open(record)` with the game of a link opened in this tab once it is on the page (its fragment changed). */
+export function onLinkOpened(open) {
+  addEventListener('hashchange', () => {
+    const shared = takeSharedGame();
+    if (shared?.refused) say('link', `This link's game could not be opened: ${shared.refused}.`);
+    else if (shared) open(shared.record);
+  });
+}
+
 /** True on a phone or tablet that has a share sheet for `data`. */
 function canShare(data) {
   return matchMedia('(pointer: coarse)').matches && Boolean(navigator.canShare?.(data));

@@ -20,7 +20,7 @@ import {loadModule} from './loader.js';
 import {button, say} from './notice.js';
 import {Screen} from './screen.js';
 import {Stage} from './session.js';
-import {installSharing, takeSharedGame} from './share.js';
+import {installSharing, onLinkOpened, takeSharedGame} from './share.js';
 import {watchForUpdates} from './updates.js';
 
 const screen = document.getElementById('screen');
@@ -59,16 +59,9 @@ window.quellmoor = {
   firstOutputAt: null,  // performance.now() when the game's first text arrived
   resumedInMs: null,    // how long the last replay of a kept or shared game took
   gamesPlayed: 0,
-  get playing() {
-    return current.session.playing;
-  },
-  get stage() {
-    return current.stage;
-  },
-  /** The storage key this tab keeps its game under (keep.js). */
-  get keptAs() {
-    return keeper.key;
-  },
+  get playing() { return current.session.playing; },
+  get stage() { return current.stage; },
+  get keptAs() { return keeper.key; },  // the storage key of this tab's game (keep.js)
   get commandWords() {
     return gameText?.commandWords ?? [];
   },
@@ -192,7 +185,7 @@ function send(line) {
       return;
     case Stage.lastPrompt:
       if (line.trim() === '') {
-        startAnother();
+        endGame(current, newGame);
         return;
       }
       break;
@@ -228,24 +221,23 @@ function endGame(playing, then) {
   game.endInput();
 }
 
-/** Ends the game at its last prompt and starts another. */
-function startAnother() {
-  endGame(current, newGame);
-}
-
 /** Ends the game now running, if any, and starts another. */
 function anotherGame() {
   if (current.stage === Stage.failed) retryLoad();
-  else if (current.session.playing) startAnother();
+  else if (current.session.playing) endGame(current, newGame);
   else newGame();
 }
 
-/** The notice's New game: over a game in play, once the player says so again. */
+/** The notice's New game: over a game in play, once the player says so again; then the field has the focus. */
 function askNewGame() {
-  const yes = button('Yes, a new game', () => anotherGame(say('game'), focusField()));
+  const answered = (act) => () => {
+    say('game');
+    focusField();
+    act();
+  };
+  const yes = button('Yes, a new game', answered(anotherGame));
   if (current.stage !== Stage.waiting) return yes.click();
-  say('game', 'Start a new game? The game in play is then deleted.', yes,
-      button('No, play on', () => focusField(say('game'))));
+  say('game', 'Start a new game? The game in play is then deleted.', yes, button('No, play on', answered(() => {})));
   yes.focus();
 }
 
@@ -312,11 +304,6 @@ function tell(line) {
   answer.append(item);
 }
 
-/** Keeps the game as it now stands (keep.js says if it cannot). */
-function keepGame() {
-  if (current.keepsRecord) keeper.save(current.record);
-}
-
 /** The game `playing` read the kept or shared line before this: hands it the next. */
 function replayNext(playing) {
   const step = playing.replayNext(game, (answer) => gameText.asks(answer).over);
@@ -328,12 +315,11 @@ function replayNext(playing) {
 function endReplay(playing, outcome, over) {
   const {text, answer} = playing.adoptReplay(outcome);
   loaded();
-  display.show(text.slice(display.startOfLast(text)));
-  scrollToEnd();
+  show(text.slice(display.startOfLast(text)));
   for (const line of playing.session.lines) editor.remember(line);
   announce();
   if (!over) playing.stage = followGame(answer);
-  keepGame();
+  current.keep(keeper);
   window.quellmoor.resumedInMs = performance.now() - playing.replay.startedAt;
   say('game', playing.resumedNotice(outcome, over || playing.stage === Stage.lastPrompt), button('New game', askNewGame));
   listKeptGames(keeper, takeUpKept);
@@ -343,14 +329,17 @@ function endReplay(playing, outcome, over) {
 /** The game `playing` did not replay as kept or shared: nothing of it is shown. */
 function replayFailed(playing) {
   loaded();
-  if (playing.replay.how === 'link') {
-    say('link', 'This link\'s game could not be replayed: its words are spoilt.');
-    clearForAnother();
-    keeper.choose(null).then(begin);
-    return;
-  }
-  say('game', 'Your kept game could not be resumed: it did not replay as it was played. It stays kept in this ' +
-              'browser until you start a new game.', button('New game', askNewGame));
+  if (playing.replay.how === 'kept') return noGame(PlayedGame.unreplayed);
+  say('link', 'This link\'s game could not be replayed: its words are spoilt.');
+  clearForAnother();
+  keeper.choose(null).then(begin);
+}
+
+/** No game plays (`why`): Enter or New game starts one. */
+function noGame(why) {
+  loaded();
+  current.stage = Stage.over;
+  say('game', why, button('New game', askNewGame));
   offerAnother('New game');
 }
 
@@ -380,7 +369,7 @@ async function play(start = null) {
   if (stage === Stage.ending) return playing.then();
   tell(ended);
   offerAnother('New game');
-  keepGame();
+  current.keep(keeper);
 }
 
 /** Empties the screen and what was typed ahead for a game to come. */
@@ -395,60 +384,43 @@ function clearForAnother() {
 /** A new game, over the one this tab had (or in place of one another tab has). */
 function newGame() {
   clearForAnother();
-  keeper.forget();
-  (keeper.key ? Promise.resolve() : keeper.fresh()).then(() => play());
+  keeper.startOver().then(() => play());
 }
 
 /** Plays `start` in place of the game on the page, which stays kept as it was at its last word. */
 function switchTo(start) {
-  if (current.session.playing) endGame(current, () => switchTo(start));
-  else {
-    clearForAnother();
-    play(start);
-  }
+  if (current.session.playing) return endGame(current, () => switchTo(start));
+  clearForAnother();
+  play(start);
 }
 
-/** Help's Play for the kept game `key`: it comes here, unless another tab has it. */
-async function takeUpKept(key) {
-  const record = await keeper.switchTo(key);
-  if (record) switchTo({record, how: 'kept'});
-  else say('game', 'That game is open in another tab.');
-}
-
-addEventListener('hashchange', async () => {
-  const shared = takeSharedGame();
-  if (shared?.refused) say('link', `This link's game could not be opened: ${shared.refused}.`);
-  if (!shared?.record || !game) return;
+const takeUpKept = (record) => switchTo({record, how: 'kept'});  // Help's Play
+// A link opened in this tab: its game plays here, under a key of its own.
+onLinkOpened(async (record) => {
+  if (!game) return;
   await keeper.fresh();
-  switchTo({record: shared.record, how: 'link'});
+  switchTo({record, how: 'link'});
 });
 
 const gameEvents = {
   onOutput(bytes) {
-    if (window.quellmoor.firstOutputAt === null) {
-      window.quellmoor.firstOutputAt = performance.now();
-    }
+    window.quellmoor.firstOutputAt ??= performance.now();
     current.written(bytes);
   },
   onFlush() {
     showGameText();
   },
   onInputWanted() {
-    if (current.replay) {
-      replayNext(current);
-      return;
-    }
+    if (current.replay) return replayNext(current);  // the game played back takes what it wrote
     showGameText();
     const answered = current.unannounced();
     const menuOpen = !choices.hidden;
     announce(answered);
     // A blank line leaves the game waiting as it was; a word may be answered with nothing
     // (the weapon shops are left in silence), which the live region says in the page's words.
-    const {session} = current;
-    if (answered !== '' || session.wordRead) current.stage = followGame(answered);
-    else current.stage = Stage.waiting;
-    if (answered === '' && session.wordRead && menuOpen) sayAloud(['[Menu closed. The game printed nothing.]']);
-    keepGame();
+    current.stage = answered !== '' || current.session.wordRead ? followGame(answered) : Stage.waiting;
+    if (answered === '' && current.session.wordRead && menuOpen) sayAloud(['[Menu closed. The game printed nothing.]']);
+    current.keep(keeper);
     // A line typed while the game was loading, or busy, is played now, as if typed now.
     playTypedAhead();
   },
@@ -468,12 +440,8 @@ const takingUp = keeper.choose(takeSharedGame());
 /** Plays the game chosen; where it is open in another tab, says so and offers a new one. */
 function begin(start) {
   listKeptGames(keeper, takeUpKept);
-  if (!start?.taken) return play(start);
-  loaded();
-  current.stage = Stage.over;
-  say('game', 'Your game in this tab is open in another tab: play it there, or start a new game here.',
-      button('New game', askNewGame));
-  offerAnother('New game');
+  if (start?.taken) noGame('Your game in this tab is open in another tab: play it there, or start a new game here.');
+  else play(start);
 }
 
 function loadGame(again = false) {
