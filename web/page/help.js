@@ -32,12 +32,15 @@ export function offerWords(words) {
   }));
 }
 
-/** A kept game (Keeper.games) in words: when it was last played or opened, and its words. */
+/**
+ * A kept game (Keeper.games) in words: when it was last played or opened, and its words; the
+ * game in this tab, which goes on as the list stays, as that alone.
+ */
 function described(game) {
+  if (game.here) return 'The game in this tab';
   const when = new Date(game.playedAt || game.savedAt).toLocaleString([], {dateStyle: 'medium', timeStyle: 'short'});
-  const where = game.here ? ', in this tab' : game.elsewhere ? ', open in another tab' : '';
   return `${game.playedAt ? 'Played' : 'Opened from a link, not played,'} ${when}: ` +
-         `${game.words} word${game.words === 1 ? '' : 's'}${where}`;
+         `${game.words} word${game.words === 1 ? '' : 's'}${game.elsewhere ? ', open in another tab' : ''}`;
 }
 
 /**
@@ -50,7 +53,7 @@ export async function listKeptGames(keeper, takeUp) {
   const games = keeper.games();
   keptGames.replaceChildren(...games.map((game) => {
     const item = document.createElement('li');
-    item.textContent = described(game);
+    item.append(Object.assign(document.createElement('span'), {textContent: described(game)}));
     if (!game.here && !game.elsewhere) {
       item.append(button('Play', () => keeper.switchTo(game.key).then((record) => record ? takeUp(record) : listAgain())),
                   button('Delete', () => {

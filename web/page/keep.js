@@ -176,7 +176,10 @@ export class Keeper {
     return true;
   }
 
-  /** The kept games, as Help lists them, the one played (or opened) last first. */
+  /**
+   * The kept games, as Help lists them: this tab's, then those played, the one played last
+   * first, then those only opened.
+   */
   games() {
     const games = [];
     for (let i = 0; this.#local && i < this.#local.length; i++) {
@@ -184,7 +187,7 @@ export class Keeper {
       const record = key.startsWith(kGamePrefix) && readRecord(this.#local, key);
       if (record && record !== 'spoilt') games.push(listed(key, record, this.#key, this.#held));
     }
-    return games.sort((a, b) => (b.playedAt || b.savedAt) - (a.playedAt || a.savedAt));
+    return games.sort((a, b) => (b.here - a.here) || (b.playedAt - a.playedAt) || (b.savedAt - a.savedAt));
   }
 
   /** Asks again which games other tabs hold. */
