@@ -21,7 +21,7 @@ export class PlayedGame {
   transcript = '';
   /** The words its record was behind the game by, where storage was full (keep.js). */
   unkept = 0;
-  /** Its record is kept as it was, not as this game plays it (see keepsRecord). */
+  /** Its record is kept as it was, not as this game plays it (see adoptReplay). */
   keepsOld = false;
   /** What to do once the game has been ended (the page's 'ending' stage). */
   then = null;
@@ -128,7 +128,10 @@ export class PlayedGame {
     return {...this.session.record, build: thisBuild(), playedAt: this.#playedAt};
   }
 
-  /** Keeps it as it now stands with `keeper` (keep.js), which says if it cannot: unless it has read nothing, or keeps its old record. */
+  /**
+   * Keeps it as it now stands with `keeper` (keep.js), which says if it cannot; not while it
+   * has read nothing, nor where it keeps its old record.
+   */
   keep(keeper) {
     if (!this.keepsOld && this.session.lines.length > 0) keeper.save(this.record);
   }
