@@ -1,13 +1,19 @@
-// The help panel: how to play, every command word as a button to press, and the settings; and
-// Menu, which holds Help and the buttons beside it where the header's row is too short for them.
+// The help panel: how to play, every command word as a button to press, the games kept in
+// this browser (keep.js), to take one up or delete it, and the settings; and Menu, which holds
+// Help and the buttons beside it where the header's row is too short for them.
 // Where the whole console fits (a desktop), it is open below it; elsewhere one press of Help
 // opens it in place of the frequent words. The words come from the game's own command table;
 // terminal.js sends the word of a button pressed here as it sends the frequent words.
+
+import {button} from './notice.js';
 
 const toggle = document.getElementById('help-toggle');
 const panel = document.getElementById('help');
 /** The group of every command word's button. */
 export const everyWord = document.getElementById('every-word');
+
+const keptGames = document.getElementById('kept-games');
+let listAgain = () => {};  // lists the kept games again, as they are now
 
 const isOpen = () => getComputedStyle(panel).display !== 'none';
 
@@ -27,7 +33,44 @@ export function offerWords(words) {
   }));
 }
 
+/**
+ * A kept game (Keeper.games) in words: when it was last played or opened, and its words; the
+ * game in this tab, which goes on as the list stays, as that alone.
+ */
+function described(game) {
+  if (game.here) return 'The game in this tab';
+  const when = new Date(game.playedAt || game.savedAt).toLocaleString([], {dateStyle: 'medium', timeStyle: 'short'});
+  return `${game.playedAt ? 'Played' : 'Opened from a link, not played,'} ${when}: ` +
+         `${game.words} word${game.words === 1 ? '' : 's'}${game.elsewhere ? ', open in another tab' : ''}`;
+}
+
+/**
+ * Lists `keeper`'s kept games, each no tab plays with Play (which takes it up in this tab and
+ * calls `takeUp(record)`) and Delete. One another tab took up meanwhile is listed again as such.
+ */
+export async function listKeptGames(keeper, takeUp) {
+  listAgain = () => listKeptGames(keeper, takeUp);
+  await keeper.look();
+  const games = keeper.games();
+  keptGames.replaceChildren(...games.map((game) => {
+    const item = document.createElement('li');
+    item.append(Object.assign(document.createElement('span'), {textContent: described(game)}));
+    if (!game.here && !game.elsewhere) {
+      item.append(button('Play', () => keeper.switchTo(game.key).then((record) => record ? takeUp(record) : listAgain())),
+                  button('Delete', () => {
+        keeper.delete(game.key);
+        listAgain();
+      }));
+    }
+    return item;
+  }));
+  if (games.length === 0) keptGames.append(Object.assign(document.createElement('li'), {textContent: 'None yet.'}));
+}
+// Other tabs keep and delete games too.
+addEventListener('storage', () => listAgain());
+
 toggle.addEventListener('click', () => {
+  listAgain();
   panel.dataset.open = String(!isOpen());
   sayOpen();
   if (isOpen()) panel.scrollIntoView({block: 'nearest'});

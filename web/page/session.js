@@ -90,7 +90,12 @@ export class Session {
   }
 }
 
-/** A kept or shared game played back into a fresh one, a line each time it wants one. */
+/**
+ * A kept or shared game played back into a fresh one, a line each time it wants one. A game of
+ * this build must give the very text it was kept with. One of another build (a new version of
+ * the game, whose texts or rules may differ) is replayed where that version's rules take it:
+ * every line if the game reads them all, else up to the end the game comes to.
+ */
 export class Replay {
   /** All the text of the game as it is played back: what it wrote, and the lines it read. */
   text = '';
@@ -99,37 +104,68 @@ export class Replay {
   startedAt = performance.now();
   /** Where the game comes from: 'kept' or 'link'. */
   how;
+  /** The game was kept or shared by this build: its text is checked. */
+  checked;
   #record;
   #input;  // the lines as the game reads them, made into bytes at once
   #at = 0;
   #next = 0;
 
-  /** Plays back `record` (Session.record), which comes from `how`. */
-  constructor(record, how) {
+  /** Plays back `record` (Session.record), which comes from `how`, in the build `build`. */
+  constructor(record, how, build) {
     this.#record = record;
     this.how = how;
+    this.checked = record.build === build;
     this.#input = new TextEncoder().encode(record.lines.map((line) => line + '\n').join(''));
+  }
+
+  /** Lines of the record the game has read, and all it holds. */
+  get read() {
+    return this.#next;
+  }
+
+  get lines() {
+    return this.#record.lines.length;
   }
 
   /**
    * The game wrote `written` and wants a line: notes both in `session` and hands `game` the
-   * next line. Returns 'playing', then once every line is played 'same' if the game is the
-   * one kept, else 'other'.
+   * next line. Returns 'playing' while it does; else how the replay came out (#outcome), or
+   * 'ended' where a game of another build is over (`isOver(answer)`) before its lines are.
    */
-  step(session, written, game) {
-    session.add(written);
-    this.text += written;
-    if (written !== '' || session.wordRead) this.answer = written;  // as the page asks of an answer
-    const line = this.#record.lines[this.#next++];
-    if (line === undefined) {
-      const same = session.length === this.#record.length && session.hash === this.#record.hash;
-      return same ? 'same' : 'other';
-    }
+  step(session, written, game, isOver) {
+    this.#wrote(session, written);
+    const line = this.#record.lines[this.#next];
+    if (line === undefined) return this.#outcome(session);
+    if (!this.checked && isOver(this.answer)) return 'ended';
+    this.#next++;
     session.read(line);
     this.text += line + '\n';
     const end = this.#input.indexOf(0x0a, this.#at) + 1;  // no byte of UTF-8 but "\n" is 0x0a
     game.sendInput(this.#input.subarray(this.#at, end));
     this.#at = end;
     return 'playing';
+  }
+
+  /** The game ended as it was played back, having written `written` last: how the replay came out. */
+  finish(session, written) {
+    this.#wrote(session, written);
+    if (this.#next < this.lines) return this.checked ? 'spoilt' : 'ended';
+    return this.#outcome(session);
+  }
+
+  #wrote(session, written) {
+    session.add(written);
+    this.text += written;
+    if (written !== '' || session.wordRead) this.answer = written;  // as the page asks of an answer
+  }
+
+  /**
+   * Every line read: 'same' if the text is the one kept, else 'spoilt' in this build, or
+   * 'brought' into another (a record that names no build is taken as of another).
+   */
+  #outcome(session) {
+    if (session.length === this.#record.length && session.hash === this.#record.hash) return 'same';
+    return this.checked ? 'spoilt' : 'brought';
   }
 }

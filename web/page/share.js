@@ -1,7 +1,9 @@
-// Sharing a game. A link carries the lines the game has read, and the length and hash of the
-// text they must give, in its fragment (after the "#", which a browser never sends to a
-// server): whoever opens it finds the game replayed, and plays on from there.
-//   PAGE#play=LENGTH.HASH/LINE/LINE/...    (each line %-escaped; a blank line is empty)
+// Sharing a game. A link carries the lines the game has read, the length and hash of the
+// text they must give and the build that played them, in its fragment (after the "#", which a
+// browser never sends to a server): whoever opens it finds the game replayed, and plays on
+// from there (in a new version of the game, as far as its rules take the lines).
+//   PAGE#play=LENGTH.HASH.BUILD/LINE/LINE/...  (each line %-escaped; a blank line is empty;
+//                                               links made before builds were named lack .BUILD)
 // The transcript is saved as a file, or on a phone handed to the share sheet.
 
 import {backToField, say} from './notice.js';
@@ -14,7 +16,7 @@ const kLongestLink = 65536;
 /** A link to the game `record` (session.js) on the page `base`; null if it would be too long. */
 function linkTo(base, record) {
   const lines = record.lines.map((line) => '/' + encodeURIComponent(line)).join('');
-  const fragment = `${kLinkStart}${record.length}.${record.hash}${lines}`;
+  const fragment = `${kLinkStart}${record.length}.${record.hash}.${record.build}${lines}`;
   return fragment.length <= kLongestLink ? base + fragment : null;
 }
 
@@ -23,11 +25,11 @@ function readLink(fragment) {
   if (!fragment.startsWith(kLinkStart)) return null;
   if (fragment.length > kLongestLink) return {refused: 'it is too long'};
   const [check, ...escaped] = fragment.slice(kLinkStart.length).split('/');
-  const sum = /^(\d{1,15})\.([0-9a-f]{16})$/.exec(check);
+  const sum = /^(\d{1,15})\.([0-9a-f]{16})(?:\.([0-9a-f]{0,16}))?$/.exec(check);
   try {
     const lines = escaped.map(decodeURIComponent);
     if (sum && !lines.some((line) => line.includes('\n'))) {
-      return {record: {lines, length: Number(sum[1]), hash: sum[2]}};
+      return {record: {lines, length: Number(sum[1]), hash: sum[2], build: sum[3], playedAt: 0}};
     }
   } catch {
     // A broken %-escape: spoilt like the rest.
@@ -43,6 +45,15 @@ export function takeSharedGame() {
   const shared = readLink(location.hash);
   if (shared) history.replaceState(null, '', location.pathname + location.search);
   return shared;
+}
+
+/** Calls `open(record)` with the game of a link opened in this tab once it is on the page (its fragment changed). */
+export function onLinkOpened(open) {
+  addEventListener('hashchange', () => {
+    const shared = takeSharedGame();
+    if (shared?.refused) say('link', `This link's game could not be opened: ${shared.refused}.`);
+    else if (shared) open(shared.record);
+  });
 }
 
 /** True on a phone or tablet that has a share sheet for `data`. */

@@ -8,18 +8,19 @@
 // first. Each answer is also put in a live region for screen readers, a line to an
 // element, with no blank lines and each map told in words. The buttons follow the game:
 // while a menu waits they are its numbered choices; when a game ends, a button starts
-// another. Where the game stands, and the lines it has read, are its session (session.js):
+// another. Each game is an object of its own (game.js), which takes what the game writes:
 // kept as it goes (keep.js) and replayed on the next load, or shared as a link (share.js).
 
+import {PlayedGame} from './game.js';
 import {GameText} from './game_text.js';
-import {everyWord, offerWords} from './help.js';
+import {everyWord, listKeptGames, offerWords} from './help.js';
 import {Keeper} from './keep.js';
 import {LineEditor} from './line_editor.js';
 import {loadModule} from './loader.js';
 import {button, say} from './notice.js';
 import {Screen} from './screen.js';
-import {Replay, Session, Stage} from './session.js';
-import {installSharing, takeSharedGame} from './share.js';
+import {Stage} from './session.js';
+import {installSharing, onLinkOpened, takeSharedGame} from './share.js';
 import {watchForUpdates} from './updates.js';
 
 const screen = document.getElementById('screen');
@@ -32,7 +33,6 @@ const choices = document.getElementById('choices');
 const again = document.getElementById('again');
 const againRow = again.parentElement;
 const hint = document.getElementById('hint');
-const notice = document.getElementById('notice');
 const pending = document.getElementById('pending');  // lines typed before the game could take them
 // The groups of buttons that send their word to the game.
 const wordGroups = [words, choices, everyWord];
@@ -45,15 +45,11 @@ const kScrollback = 1000;
 
 let game = null;           // the loaded module, once it is
 let gameText = null;       // what the page reads in the game's text, once it is loaded
-const session = new Session();
-let keeper = null;         // keeps the session, once this tab has taken up its game
-let toldUnkept = false;    // the player was told that this game cannot be kept
-let replay = null;         // the kept or shared game being played back, while it is
+let current = new PlayedGame();  // the game on the page, which takes what the module writes
+current.stage = Stage.loading;
+const keeper = new Keeper();
 const typedAhead = [];     // lines entered before the game was ready for them
-const decoder = new TextDecoder();
-let unshown = '';        // the game's text not yet on the screen
-let unannounced = '';    // the game's text on the screen, not yet in the live region
-let transcript = '';     // everything shown since the page was opened, games and typed lines
+let earlier = '';          // the transcript of the games before this one
 const editor = new LineEditor(field, hint, screen);
 const display = new Screen(output, kScrollback, (lines, at, end) => gameText?.mapAt(lines, at, end) ?? null);
 
@@ -62,16 +58,9 @@ window.quellmoor = {
   firstOutputAt: null,  // performance.now() when the game's first text arrived
   resumedInMs: null,    // how long the last replay of a kept or shared game took
   gamesPlayed: 0,
-  get playing() {
-    return session.playing;
-  },
-  get stage() {
-    return session.stage;
-  },
-  /** The storage key this tab keeps its game under (keep.js). */
-  get keptAs() {
-    return keeper?.key ?? null;
-  },
+  get playing() { return current.session.playing; },
+  get stage() { return current.stage; },
+  get keptAs() { return keeper.key; },  // the storage key of this tab's game (keep.js)
   get commandWords() {
     return gameText?.commandWords ?? [];
   },
@@ -93,10 +82,9 @@ function scrollToEnd() {
   screen.scrollTop = screen.scrollHeight;
 }
 
-/** Puts `text` at the end of the screen and of the transcript. */
+/** Puts `text` at the end of the screen. */
 function show(text) {
   if (text === '') return;
-  transcript += text;
   display.show(text);
   scrollToEnd();
 }
@@ -104,10 +92,7 @@ function show(text) {
 /** Shows what the game wrote since last time. */
 function showGameText() {
   loaded();
-  session.add(unshown);
-  unannounced += unshown;
-  show(unshown);
-  unshown = '';
+  show(current.shown());
 }
 
 /** Takes the loading line away, from the screen and the live region. */
@@ -125,9 +110,8 @@ function sayAloud(lines) {
 }
 
 /** Announces the game's answer once, a line to an element: blank lines left out, each map in words. */
-function announce() {
-  const spoken = gameText.spoken(unannounced);
-  unannounced = '';
+function announce(text = current.unannounced()) {
+  const spoken = gameText.spoken(text);
   if (spoken.length > 0) sayAloud(spoken.slice(-kScrollback));
 }
 
@@ -190,7 +174,7 @@ function typeAhead(line) {
 /** Hands `line` to the game, shown where it was typed and kept for Up; or starts a new game. */
 function send(line) {
   hint.textContent = '';
-  switch (session.stage) {
+  switch (current.stage) {
     case Stage.failed:
       typeAhead(line);
       retryLoad();
@@ -200,7 +184,7 @@ function send(line) {
       return;
     case Stage.lastPrompt:
       if (line.trim() === '') {
-        startAnother();
+        endGame(current, newGame);
         return;
       }
       break;
@@ -210,9 +194,9 @@ function send(line) {
       typeAhead(line);  // played once the game is ready for it
       return;
   }
-  session.stage = Stage.busy;
-  for (const topic of ['game', 'share']) say(topic);  // said of the game before this line
-  session.read(line);
+  current.stage = Stage.busy;
+  for (const topic of ['game', 'link', 'share']) say(topic);  // said of the game before this line
+  current.typed(line);
   show(line + '\n');
   editor.remember(line);
   game.sendInput(line + '\n');
@@ -222,24 +206,37 @@ function send(line) {
 function playTypedAhead() {
   if (typedAhead.length === 0) return;
   setTimeout(() => {
-    if (session.stage !== Stage.waiting && session.stage !== Stage.lastPrompt) return;
+    if (current.stage !== Stage.waiting && current.stage !== Stage.lastPrompt) return;
     const line = typedAhead.shift();
     showPending();
     send(line);
   });
 }
 
-/** Ends the game at its last prompt, as the end of input does, and starts another. */
-function startAnother() {
-  session.stage = Stage.ending;
+/** Ends the game `playing`, as the end of input does, and then does `then`. */
+function endGame(playing, then) {
+  playing.then = then;
+  playing.stage = Stage.ending;
   game.endInput();
 }
 
 /** Ends the game now running, if any, and starts another. */
 function anotherGame() {
-  if (session.stage === Stage.failed) retryLoad();
-  else if (session.playing) startAnother();
+  if (current.stage === Stage.failed) retryLoad();
+  else if (current.session.playing) endGame(current, newGame);
   else newGame();
+}
+
+/** The notice's New game: over a game in play, once the player says so again; then the field has the focus. */
+function askNewGame() {
+  const answered = (act) => () => {
+    say('game');
+    act();
+  };
+  const yes = button('Yes, a new game', answered(anotherGame));
+  if (current.stage !== Stage.waiting) return yes.click();
+  say('game', 'Start a new game? The game in play is then deleted.', yes, button('No, play on', answered(() => {})));
+  yes.focus();
 }
 
 prompt.addEventListener('submit', (event) => {
@@ -290,67 +287,64 @@ screen.addEventListener('click', () => {
 (window.visualViewport || window).addEventListener('resize', scrollToEnd);
 
 // On a phone the screen takes the height the notices leave: its last line stays in view.
-new ResizeObserver(scrollToEnd).observe(notice);
-installSharing(() => transcript, () => session.record);
+new ResizeObserver(scrollToEnd).observe(document.getElementById('notice'));
+installSharing(() => earlier + current.transcript, () => current.record);
 
 /**
  * Shows a line of the page's own (not the game's) at the end of the screen, and adds it to
  * what the live region says.
  */
 function tell(line) {
+  current.transcript += `\n\n[${line}]`;
   show(`\n\n[${line}]`);
   const item = document.createElement('p');
   item.textContent = `[${line}]`;
   answer.append(item);
 }
 
-/** Keeps the game as it now stands, or forgets it once it is over; says once if it cannot. */
-function keepGame() {
-  if (session.stage === Stage.lastPrompt || session.lines.length === 0) keeper.forget();
-  else keeper.save(session.record);
-  if (keeper.failed && !toldUnkept) {
-    toldUnkept = true;
-    say('keeping', 'This browser does not let the page keep your game: it plays on, but a reload loses it.');
-  }
+/** The game `playing` read the kept or shared line before this: hands it the next. */
+function replayNext(playing) {
+  const step = playing.replayNext(game, (answer) => gameText.asks(answer).over);
+  if (step === 'spoilt') endGame(playing, () => replayFailed(playing));
+  else if (step !== 'playing') endReplay(playing, step, false);
 }
 
-
-/** The game read the kept or shared line before this: takes what it wrote, hands it the next. */
-function replayNext() {
-  const step = replay.step(session, unshown, game);
-  unshown = '';
-  if (step === 'same') endReplay();
-  else if (step === 'other') startAnother();  // not the game that was kept: play() says so
-}
-
-/** Shows the replayed game as if it had been played here, and goes on with it. */
-function endReplay() {
-  const {text, answer: last, how, startedAt} = replay;
-  replay = null;
-  transcript += text;
-  display.show(text.slice(display.startOfLast(text)));
-  scrollToEnd();
-  for (const line of session.lines) editor.remember(line);
-  unannounced = last;
+/** Shows the game played back, come out `outcome` (Replay), as if it had been played here; `over`: it ended. */
+function endReplay(playing, outcome, over) {
+  const {text, answer} = playing.adoptReplay(outcome);
+  loaded();
+  show(text.slice(display.startOfLast(text)));
+  for (const line of playing.session.lines) editor.remember(line);
   announce();
-  session.stage = followGame(last);
-  keepGame();
-  window.quellmoor.resumedInMs = performance.now() - startedAt;
-  say('game', how === 'link' ? 'This game was opened from a link: play on from here.' : 'Your game was resumed where you left it.',
-      button('New game', () => {
-        say('game');
-        anotherGame();
-      }));
+  if (!over) playing.stage = followGame(answer);
+  current.keep(keeper);
+  window.quellmoor.resumedInMs = performance.now() - playing.replay.startedAt;
+  say('game', playing.resumedNotice(outcome, over || playing.stage === Stage.lastPrompt), button('New game', askNewGame));
+  listKeptGames(keeper, takeUpKept);
   playTypedAhead();
 }
 
-/** Plays a game to its end: a new one, or the one `record` (from `how`: 'kept' or 'link') replays. */
-async function play(record = null, how = '') {
-  session.begin();
-  if (record) {
-    session.stage = Stage.replaying;
-    replay = new Replay(record, how);
-  }
+/** The game `playing` did not replay as kept or shared: nothing of it is shown. */
+function replayFailed(playing) {
+  loaded();
+  if (playing.replay.how === 'kept') return noGame(PlayedGame.unreplayed);
+  say('link', 'This link\'s game could not be replayed: its words are spoilt.');
+  clearForAnother();
+  keeper.choose(null).then(begin);
+}
+
+/** No game plays (`why`): Enter or New game starts one. */
+function noGame(why) {
+  loaded();
+  current.stage = Stage.over;
+  say('game', why, button('New game', askNewGame));
+  offerAnother('New game');
+}
+
+/** Plays a game to its end: a new one, or the one `start` ({record, how: 'kept' or 'link'}) replays. */
+async function play(start = null) {
+  earlier += current.transcript;
+  const playing = current = new PlayedGame(start);
   editor.clear();
   window.quellmoor.gamesPlayed++;
   let ended;
@@ -360,64 +354,71 @@ async function play(record = null, how = '') {
   } catch (error) {
     ended = `The game stopped: ${error}. Press Enter or New game to start a new one.`;
   }
-  const stage = session.stage;
-  session.stage = Stage.over;
-  unshown += decoder.decode();
-  keeper.forget();
-  if (replay) {
-    // The lines did not give the game they were kept or shared with (spoilt, or another
-    // version of the game): it was never shown, and a new one starts.
-    unshown = '';
-    say('game', replay.how === 'link' ? 'This link\'s game could not be replayed: its words are spoilt, or from another version of Quellmoor. A new game starts.'
-                              : 'Your kept game could not be resumed: it did not replay as it was played. A new game starts.');
-    replay = null;
-    newGame();
-    return;
+  const stage = playing.stage;
+  playing.stage = Stage.over;
+  playing.written();
+  if (stage !== Stage.ending && playing.replay) {
+    const outcome = playing.replayEnded();
+    if (outcome === 'spoilt') return replayFailed(playing);
+    endReplay(playing, outcome, true);
   }
   showGameText();
   announce();
-  if (stage === Stage.ending) {
-    newGame();
-    return;
-  }
+  if (stage === Stage.ending) return playing.then();
   tell(ended);
   offerAnother('New game');
+  current.keep(keeper);
 }
 
-function newGame() {
+/** Empties the screen and what was typed ahead for a game to come. */
+function clearForAnother() {
   game.discardInput();
   typedAhead.length = 0;
   showPending();
   display.clear();
-  transcript += '\n';
-  play();
+  if (current.transcript) current.transcript += '\n';
 }
+
+/** A new game, over the one this tab had (or in place of one another tab has). */
+function newGame() {
+  clearForAnother();
+  keeper.startOver().then(() => play());
+}
+
+/** Plays `start` in place of the game on the page, which stays kept as it was at its last word. */
+function switchTo(start) {
+  if (current.session.playing) return endGame(current, () => switchTo(start));
+  clearForAnother();
+  play(start);
+}
+
+const takeUpKept = (record) => switchTo({record, how: 'kept'});  // Help's Play
+// A link opened in this tab: its game plays here, under a key of its own.
+onLinkOpened(async (record) => {
+  if (!game) return;
+  await keeper.fresh();
+  switchTo({record, how: 'link'});
+});
 
 const gameEvents = {
   onOutput(bytes) {
-    if (window.quellmoor.firstOutputAt === null) {
-      window.quellmoor.firstOutputAt = performance.now();
-    }
-    unshown += decoder.decode(bytes, {stream: true});
+    window.quellmoor.firstOutputAt ??= performance.now();
+    current.written(bytes);
   },
   onFlush() {
-    if (session.stage !== Stage.replaying) showGameText();
+    showGameText();
   },
   onInputWanted() {
-    if (session.stage === Stage.replaying) {
-      replayNext();
-      return;
-    }
+    if (current.replay) return replayNext(current);  // the game played back takes what it wrote
     showGameText();
-    const answered = unannounced;
+    const answered = current.unannounced();
     const menuOpen = !choices.hidden;
-    announce();
+    announce(answered);
     // A blank line leaves the game waiting as it was; a word may be answered with nothing
     // (the weapon shops are left in silence), which the live region says in the page's words.
-    if (answered !== '' || session.wordRead) session.stage = followGame(answered);
-    else session.stage = Stage.waiting;
-    if (answered === '' && session.wordRead && menuOpen) sayAloud(['[Menu closed. The game printed nothing.]']);
-    keepGame();
+    current.stage = answered !== '' || current.session.wordRead ? followGame(answered) : Stage.waiting;
+    if (answered === '' && current.session.wordRead && menuOpen) sayAloud(['[Menu closed. The game printed nothing.]']);
+    current.keep(keeper);
     // A line typed while the game was loading, or busy, is played now, as if typed now.
     playTypedAhead();
   },
@@ -425,25 +426,21 @@ const gameEvents = {
 
 /** Says what kept the game from loading, on the screen and aloud, and offers to try again. */
 function failLoad(what) {
-  if (session.stage === Stage.failed) return;
-  session.stage = Stage.failed;
+  if (current.stage === Stage.failed) return;
+  current.stage = Stage.failed;
   loaded();
   tell(`Quellmoor could not be loaded: ${what}. Press Enter or Try again to try again.`);
   offerAnother('Try again');
 }
 
-// The game this tab takes up, as [record, how] for play(): the one its link carries, or the
-// one kept for it (keep.js); none for a new game.
-const takingUp = (async () => {
-  const shared = takeSharedGame();
-  keeper = await Keeper.open(shared !== null);
-  if (shared?.refused) say('game', `This link's game could not be opened: ${shared.refused}. A new game starts.`);
-  if (shared?.record) return [shared.record, 'link'];
-  if (keeper.found !== 'spoilt') return keeper.found ? [keeper.found, 'kept'] : [];
-  keeper.forget();
-  say('game', 'Your kept game could not be read, so a new game starts.');
-  return [];
-})();
+const takingUp = keeper.choose(takeSharedGame());
+
+/** Plays the game chosen; where it is open in another tab, says so and offers a new one. */
+function begin(start) {
+  listKeptGames(keeper, takeUpKept);
+  if (start?.taken) noGame('Your game in this tab is open in another tab: play it there, or start a new game here.');
+  else play(start);
+}
 
 function loadGame(again = false) {
   loadModule(gameEvents, again).then(async (module) => {
@@ -452,12 +449,12 @@ function loadGame(again = false) {
     editor.completions = gameText.completions;
     offerWords(gameText.commandWords);
     showButtons(words);
-    play(...await takingUp);
+    begin(await takingUp);
   }, (error) => failLoad(error.message));
 }
 
 function retryLoad() {
-  session.stage = Stage.loading;
+  current.stage = Stage.loading;
   display.clear();
   answer.replaceChildren();
   loadGame(true);

@@ -9,6 +9,7 @@
 'use strict';
 
 const assert = require('node:assert/strict');
+const crypto = require('node:crypto');
 const fs = require('node:fs');
 const path = require('node:path');
 const zlib = require('node:zlib');
@@ -750,7 +751,14 @@ describe('the page in chromium', () => {
     }
   }
 
-  test('the game is kept: resumed whole after a reload and on a new page, not once over; a tab plays its own',
+  /** The words of the golden transcript tests/golden/`name`.in that the game reads before its last prompt. */
+  async function wordsToTheEnd(name) {
+    const input = fs.readFileSync(path.join(root, 'tests', 'golden', `${name}.in`));
+    const {waits} = await playConsoleByLines(consoleProgram, input);
+    return input.toString('latin1').split('\n').slice(0, waits.length - 1);
+  }
+
+  test('the game is kept: resumed whole after a reload and on a new page, its end too; a tab plays its own',
        async () => {
     await inContext({}, async (context) => {
       let visitor = await context.newPage();
@@ -764,16 +772,31 @@ describe('the page in chromium', () => {
       await expectText(expected, 'the game after a reload', visitor);
       assert.match(await visitor.textContent('#notice'), /resumed/);
       assert.equal(await visitor.isVisible('#choices >> text="6. Leave shop"'), true);
+      assert.equal(await visitor.locator('.loading').count(), 0, 'the loading line after a resume');
+      // New game over a game in play asks once; no, and the game goes on, the field focused.
+      await visitor.click('#notice >> text="New game"');
+      assert.match(await visitor.textContent('#notice'), /Start a new game\?/);
+      await visitor.click('#notice >> text="No, play on"');
+      assert.equal(await visitor.evaluate(() => document.activeElement.id), 'command');
+      await expectText(expected, 'the game after No', visitor);
       // A second tab, while the first is open, plays a game of its own.
       const other = await context.newPage();
       await other.goto(url);
       await expectText(await consoleScreen([]), 'a second tab', other);
       // The tab closed (or discarded), a new page of the site finds the game.
       await other.close();
+      const tabId = await visitor.evaluate(() => sessionStorage.getItem(`quellmoor ${location.pathname} tab`));
       await visitor.close();
       visitor = await context.newPage();
       await visitor.goto(url);
       await expectText(expected, 'the game on a new page', visitor);
+      // The discarded tab comes back, its game now played in that page: it says so, and shows no other game.
+      const back = await context.newPage();
+      await back.addInitScript((id) => sessionStorage.setItem(`quellmoor ${location.pathname} tab`, id), tabId);
+      await back.goto(url);
+      await back.waitForFunction(() => document.getElementById('notice').textContent.includes('open in another tab'));
+      assert.deepEqual([await back.evaluate(() => window.quellmoor.text()), await back.isVisible('#again')], ['', true]);
+      await back.close();
       const [saved] = await Promise.all([visitor.waitForEvent('download'), visitor.click('#save')]);
       assert.equal(fs.readFileSync(await saved.path(), 'latin1'), expected, 'the transcript of the resumed game');
       // Played on, it is no longer said to be resumed. The shop left in silence, a reload gives
@@ -785,29 +808,89 @@ describe('the page in chromium', () => {
       await expectText(await consoleScreen([...typed, '6']), 'the game resumed after the shop was left', visitor);
       assert.deepEqual([await visitor.isVisible('#words'), await visitor.isVisible('#choices')], [true, false]);
       assert.doesNotMatch(await visitor.textContent('#notice'), /does not let the page keep/);
-      // Played on and ended, it is not resumed.
-      await typeWords(visitor, ['quit']);
-      await visitor.waitForFunction(() => window.quellmoor.stage === 'last prompt');
-      await visitor.reload();
-      await expectText(await consoleScreen([]), 'after the end of the game', visitor);
+      // Played on and ended (quit, won, died), its last screen is kept until a new game starts.
+      const ends = [['quitting', [...typed, '6', 'quit']], ['a win', await wordsToTheEnd('combat/demon_victory')],
+                    ['a death', await wordsToTheEnd('combat/chupacabra_death')]];
+      for (const [end, words] of ends) {
+        if (end !== 'quitting') {
+          await visitor.keyboard.press('Enter');  // at the last prompt: a new game
+          await visitor.waitForFunction(() => window.quellmoor.stage === 'waiting');
+          await typeWords(visitor, words);
+        } else {
+          await typeWords(visitor, ['quit']);
+        }
+        const last = await consoleScreen(words);
+        await expectText(last, `the game ended by ${end}`, visitor);
+        await visitor.reload();
+        await expectText(last, `the end of ${end} after a reload`, visitor);
+        assert.match(await visitor.textContent('#notice'), /over when you left it/);
+        assert.deepEqual([await visitor.textContent('#again'), await visitor.evaluate(() => window.quellmoor.stage)],
+                         ['New game', 'last prompt'], end);
+      }
     });
   });
 
-  test('a spoilt kept game gives a new one, saying so; where storage is refused, the game plays on', async () => {
+  test('a spoilt kept game gives a new one, saying so; where storage is refused or full, the game plays on',
+       async () => {
     await inContext({}, async (context) => {
       const visitor = await context.newPage();
       await load(() => visitor.goto(url), visitor);
-      // One word changed: the replay does not give the game that was kept.
+      const kept = () => visitor.evaluate(() => localStorage.getItem(window.quellmoor.keptAs));
+      // One word changed: the replay does not give the game that was kept, which stays kept
+      // until the player starts a new game (here with the notice's button). Unreadable, it goes.
       const spoilers = [(record) => JSON.stringify({...record, lines: ['stats', 's']}), () => '{"lines": ["st'];
       for (const spoil of spoilers) {
         await typeWords(visitor, ['stats', 'n']);
         await visitor.waitForFunction(() => localStorage.getItem(window.quellmoor.keptAs)?.includes('"n"'));
-        await visitor.evaluate((spoilt) => localStorage.setItem(window.quellmoor.keptAs, spoilt),
-                               spoil(JSON.parse(await visitor.evaluate(() => localStorage.getItem(window.quellmoor.keptAs)))));
+        const spoilt = spoil(JSON.parse(await kept()));
+        await visitor.evaluate((spoilt) => localStorage.setItem(window.quellmoor.keptAs, spoilt), spoilt);
         await visitor.reload();
         await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('new game'));
+        if (spoil === spoilers[0]) {
+          assert.deepEqual([await visitor.evaluate(() => window.quellmoor.text()), await kept()], ['', spoilt]);
+          await visitor.click('#notice >> text="New game"');
+          assert.equal(await visitor.evaluate(() => document.activeElement.id), 'command');
+        }
         await expectText(await consoleScreen([]), 'a new game in place of the spoilt one', visitor);
       }
+      // Nothing of a failed replay is in the transcript.
+      const [saved] = await Promise.all([visitor.waitForEvent('download'), visitor.click('#save')]);
+      assert.equal(fs.readFileSync(await saved.path(), 'latin1'), await consoleScreen([]), 'the transcript');
+    });
+    await inContext({}, async (context) => {
+      // Storage full: the games only opened from links make room, the player's own never; then
+      // the words not kept are told, and told again by the resume that is behind them.
+      const visitor = await context.newPage();
+      await load(() => visitor.goto(url), visitor);
+      await typeWords(visitor, ['stats', 'n', 's']);
+      await visitor.waitForFunction(() => localStorage.getItem(window.quellmoor.keptAs)?.includes('"s"'));
+      const record = JSON.parse(await visitor.evaluate(() => localStorage.getItem(window.quellmoor.keptAs)));
+      const opened = await context.newPage();
+      await opened.goto(`${url}#play=${record.length}.${record.hash}.${record.build}/${record.lines.join('/')}`);
+      await opened.waitForFunction(() => window.quellmoor.stage === 'waiting');
+      const linkKey = await opened.evaluate(() => window.quellmoor.keptAs);
+      await opened.close();
+      await visitor.evaluate(() => {
+        for (let i = 0, size = 1 << 22; size > 0; i++) {
+          try {
+            localStorage.setItem(`filler ${i}`, 'x'.repeat(size));
+          } catch {
+            size >>= 1;
+          }
+        }
+      });
+      const words = ['stats', 'n', 's', ...new Array(40).fill('look')];
+      await typeWords(visitor, words.slice(3));
+      await visitor.waitForFunction(() => /full/.test(document.getElementById('notice').textContent));
+      const keptWords = await visitor.evaluate(() => JSON.parse(localStorage.getItem(window.quellmoor.keptAs)).lines.length);
+      assert.ok(keptWords > 3 && keptWords < words.length, `${keptWords} words kept`);
+      assert.equal(await visitor.evaluate((key) => localStorage.getItem(key), linkKey), null, 'the link\'s game kept');
+      const unkept = words.length - keptWords;
+      await visitor.waitForFunction((unkept) => document.getElementById('notice').textContent.includes(
+          `Storage for this site is full: your game plays on, but its last ${unkept} words are not kept.`), unkept);
+      await visitor.reload();
+      await expectText(await consoleScreen(words.slice(0, keptWords)), 'the game resumed behind', visitor);
+      assert.match(await visitor.textContent('#notice'), new RegExp(`resumed ${unkept} words behind where you left it`));
     });
     await inContext({}, async (refusing) => {
       const visitor = await refusing.newPage();
@@ -819,8 +902,15 @@ describe('the page in chromium', () => {
     });
   });
 
-  test('a shared link replays the game, to play on from there; a spoilt or too long one is refused', async () => {
-    await inContext({}, async (context) => {
+  /** The link the Share button of `on` makes. */
+  async function shared(on) {
+    await on.click('#share');
+    return on.getAttribute('#notice a', 'href');
+  }
+
+  test('a shared link replays the game, to play on from there, its end too; a spoilt or too long one is refused; ' +
+       'the player\'s own game comes first', async () => {
+    await inContext(kPhone, async (context) => {
       const visitor = await context.newPage();
       await load(() => visitor.goto(url), visitor);
       const typed = ['n', 'e', 'buy', '6', 'look'];
@@ -835,15 +925,48 @@ describe('the page in chromium', () => {
       await expectText(await consoleScreen(typed), 'the shared game', friend);
       await typeWords(friend, ['stats']);
       await expectText(await consoleScreen([...typed, 'stats']), 'the shared game played on', friend);
+      const played = [...typed, 'stats'];
+      const other = await shared(friend);
+      // A link made at the last prompt, and one made after the last word, open the game's end.
+      for (const [words, end] of [[[...played, 'quit'], ''], [[...played, 'quit', 'quit'], '\n\n' + kEndOffer]]) {
+        await typeWords(friend, words.slice(-1));
+        await friend.waitForFunction((n) => window.quellmoor.stage === (n ? 'over' : 'last prompt'), end.length);
+        const ended = await browser.newPage();
+        await ended.goto(await shared(friend));
+        await expectText(await consoleScreen(words) + end, 'the end opened from a link', ended);
+        assert.match(await ended.textContent('#notice'), /opened from a link\. It is over/);
+        await ended.close();
+      }
       await friend.close();
-      // Or, from the notice that says where the game came from, a new game, the focus back on the field.
-      const another = await browser.newPage();
-      await another.goto(link);
-      await expectText(await consoleScreen(typed), 'the shared game again', another);
-      await another.click('#notice >> text="New game"');
-      await expectText(await consoleScreen([]), 'a new game from the notice', another);
-      assert.equal(await another.evaluate(() => document.activeElement.id), 'command');
-      await another.close();
+      // The player's own game, played, comes first on a plain visit, after one link opened
+      // and closed as after nine more since (more than the 8 games only opened that are kept).
+      await visitor.close();
+      for (let links = 1; links <= 10; links++) {
+        const opened = await context.newPage();
+        await opened.goto(other);
+        await expectText(await consoleScreen(played), 'the link\'s game', opened);
+        await opened.close();
+        if (links !== 1 && links !== 10) continue;
+        const plain = await context.newPage();
+        await plain.goto(url);
+        await expectText(await consoleScreen(typed), `the player's own game after ${links} links`, plain);
+        await plain.close();
+      }
+      // A link opened in the tab already on the page plays there; the game it had stays
+      // kept, and Help takes it up again.
+      const tab = await context.newPage();
+      await tab.goto(url);
+      await expectText(await consoleScreen(typed), 'the player\'s own game', tab);
+      await tab.evaluate((hash) => location.hash = hash, new URL(other).hash);
+      await expectText(await consoleScreen(played), 'the link\'s game in the open tab', tab);
+      await openHelp(tab);
+      const own = tab.locator('#kept-games li', {hasText: `${typed.length} words`});
+      await own.scrollIntoViewIfNeeded();
+      await tab.screenshot({path: path.join(artefacts, 'web-phone-kept-games.png')});
+      assert.match(await tab.textContent('#kept-games'), /^The game in this tabPlayed .*: 5 words(PlayDelete)?Opened from a link/);
+      await own.getByRole('button', {name: 'Play', exact: true}).click();
+      await expectText(await consoleScreen(typed), 'the player\'s own game taken up in Help', tab);
+      await tab.close();
       const spoilt = link.replace(/look$/, 'lok');
       const tooLong = `${url}#play=${'1'.repeat(70000)}`;
       for (const [opened, why] of [[spoilt, /could not be replayed/], [tooLong, /too long/]]) {
@@ -880,13 +1003,21 @@ describe('the page in chromium', () => {
       // game made under the name it used then is the game's to throw away.
       await visitor.evaluate(() => Promise.all(['another app', 'quellmoor-0123456789abcdef'].map(
           (name) => caches.open(name).then((cache) => cache.put('kept', new Response('!'))))));
-      await typeWords(visitor, ['stats']);
+      await typeWords(visitor, ['w', 'attack']);
       // A second tab of the same build, offered the new one too.
       const second = await context.newPage();
       await load(() => second.goto(`http://127.0.0.1:${copyServer.address().port}/`), second);
       const index = path.join(copy, 'index.html');
       fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('<title>Quellmoor</title>',
                                                                       '<title>Quellmoor, rebuilt</title>'));
+      // And one of the game's texts mended: the wasm changed, and quellmoor.js, which names it.
+      const wasm = path.join(copy, 'quellmoor.wasm');
+      const mended = Buffer.from(fs.readFileSync(wasm, 'latin1').replace('recieved', 'received'), 'latin1');
+      const wasmSha256 = crypto.createHash('sha256').update(mended).digest('hex');
+      fs.writeFileSync(wasm, mended);
+      const script = path.join(copy, 'quellmoor.js');
+      fs.writeFileSync(script, fs.readFileSync(script, 'utf8').replace(/wasmSha256 = '\w+'/, `wasmSha256 = '${wasmSha256}'`));
+      for (const name of fs.readdirSync(copy).filter((name) => /\.(br|gz)$/.test(name))) fs.rmSync(path.join(copy, name));
       writeWorker(copy);
       // Even with the browser's own cache emptied, only what changed is fetched again.
       await (await context.newCDPSession(visitor)).send('Network.clearBrowserCache');
@@ -895,8 +1026,9 @@ describe('the page in chromium', () => {
       // files and waits; the page says so.
       await visitor.evaluate(() => document.dispatchEvent(new Event('visibilitychange')));
       await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('new version'));
-      // Only the page changed: the other files are the worker's kept copies.
-      assert.deepEqual(fetched.filter((target) => target !== '/sw.js'), ['/'], 'fetched for the new build');
+      // Only the page and the game changed: the other files are the worker's kept copies.
+      assert.deepEqual(fetched.filter((target) => target !== '/sw.js').sort(), ['/', '/quellmoor.js', '/quellmoor.wasm'],
+                       'fetched for the new build');
       // Reloaded, the page is still all of the build it was, and says the new one is ready.
       await visitor.reload();
       await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('new version'));
@@ -904,7 +1036,14 @@ describe('the page in chromium', () => {
       // Loaded at the player's word, the new version goes on with the game.
       await visitor.click('#notice >> text="Load it now"');
       await visitor.waitForFunction(() => document.title === 'Quellmoor, rebuilt' && window.quellmoor?.stage === 'waiting');
-      await expectText(await consoleScreen(['stats']), 'the game in the new version', visitor);
+      // The game goes on in it, as the new version plays its words and with its texts.
+      const mendedScreen = async (words) => (await consoleScreen(words)).replaceAll('recieved', 'received');
+      await expectText(await mendedScreen(['w', 'attack']), 'the game in the new version', visitor);
+      assert.match(await visitor.textContent('#notice'), /brought into this new version of Quellmoor\. Play on\./);
+      await typeWords(visitor, ['look']);
+      await expectText(await mendedScreen(['w', 'attack', 'look']), 'the game played on in the new version', visitor);
+      await visitor.waitForFunction((build) => JSON.parse(localStorage.getItem(window.quellmoor.keptAs)).build === build,
+                                    wasmSha256.slice(0, 16));
       // The other tab's "Load it now" loads the new version too, which the first tab already let in.
       await second.waitForFunction(() => document.getElementById('notice').textContent.includes('new version'));
       await second.click('#notice >> text="Load it now"');

@@ -116,8 +116,8 @@ async function playLongGame(page, url, count) {
 }
 
 /**
- * What the page keeps of a game of `words` typed one at a time (session.js): the words, and
- * the length and hash of the text it shows, worked out here by the page's own code from the
+ * What the page keeps of a game of `words` typed one at a time (session.js): the words, the
+ * length and hash of the text it shows and the build, worked out here by the page's own code from the
  * web build played under node.
  */
 async function keptGame(words) {
@@ -131,7 +131,9 @@ async function keptGame(words) {
     session.read(word);
   });
   session.add(output.subarray(waits[words.length - 1], waits[words.length]).toString('latin1'));
-  return {...session.record, savedAt: Date.now()};
+  // Kept by this build (game.js), so that its replay is checked, as a reload's is.
+  const build = /wasmSha256 = '(\w{16})/.exec(fs.readFileSync(path.join(site, 'quellmoor.js'), 'utf8'))[1];
+  return {...session.record, build, savedAt: Date.now()};
 }
 
 /**
