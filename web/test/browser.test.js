@@ -96,12 +96,13 @@ describe('the page in chromium', () => {
     const want = normalise(scrolledBack(expected));
     try {
       await on.waitForFunction((want) => {
-        const text = window.quellmoor.text().split('\n').map((line) => line.trimEnd());
+        // Not there until the page's script has run.
+        const text = (window.quellmoor?.text() ?? '').split('\n').map((line) => line.trimEnd());
         return text.join('\n').replace(/\n+$/, '') === want;
       }, want, {timeout: 10000, polling: 50});
     } catch {
       // Not there in time: show how it differs.
-      assert.equal(normalise(await on.evaluate(() => window.quellmoor.text())), want, what);
+      assert.equal(normalise(await on.evaluate(() => window.quellmoor?.text() ?? '')), want, what);
     }
   }
 
@@ -320,11 +321,16 @@ describe('the page in chromium', () => {
     return on.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve))));
   }
 
-  /** Opens the help panel of `on`, where it is closed (and Menu first, where Help is folded into it). */
-  async function openHelp(on) {
+  /** Opens Menu of `on`, where the header's buttons are folded into it and it is closed. */
+  async function openMenu(on) {
     if (await on.isVisible('#menu-toggle') && await on.getAttribute('#menu-toggle', 'aria-expanded') === 'false') {
       await on.click('#menu-toggle');
     }
+  }
+
+  /** Opens the help panel of `on`, where it is closed (and Menu first, where Help is folded into it). */
+  async function openHelp(on) {
+    await openMenu(on);
     if (await on.getAttribute('#help-toggle', 'aria-expanded') === 'false') await on.click('#help-toggle');
   }
 
@@ -754,7 +760,7 @@ describe('the page in chromium', () => {
   /** The words of the golden transcript tests/golden/`name`.in that the game reads before its last prompt. */
   async function wordsToTheEnd(name) {
     const input = fs.readFileSync(path.join(root, 'tests', 'golden', `${name}.in`));
-    const {waits} = await playConsoleByLines(consoleProgram, input);
+    const {waits} = await playConsoleByLines(consoleProgram(), input);
     return input.toString('latin1').split('\n').slice(0, waits.length - 1);
   }
 
@@ -904,6 +910,7 @@ describe('the page in chromium', () => {
 
   /** The link the Share button of `on` makes. */
   async function shared(on) {
+    await openMenu(on);
     await on.click('#share');
     return on.getAttribute('#notice a', 'href');
   }
@@ -916,8 +923,7 @@ describe('the page in chromium', () => {
       const typed = ['n', 'e', 'buy', '6', 'look'];
       await typeWords(visitor, typed);
       await expectText(await consoleScreen(typed), 'the game to share', visitor);
-      await visitor.click('#share');
-      const link = await visitor.getAttribute('#notice a', 'href');
+      const link = await shared(visitor);
       assert.ok(link.startsWith(url + '#'), link);
       // Opened by someone else: the game as it was, and theirs to play on.
       const friend = await browser.newPage();
