@@ -43,6 +43,12 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kSanitized = true;  // GCC's AddressSanitizer, with UBSan beside it (the asan preset)
+#else
+constexpr bool kSanitized = false;
+#endif
+
 constexpr auto kPatience = std::chrono::seconds(10);
 
 const std::string kClearScreen(25, '\n');
@@ -569,7 +575,12 @@ bool playWithTheEditor(const Command& game, const char* term) {
         terminal.press("quit\rquit\r");
         passed &= check(terminal.waitForExit() == 0, "the game ends with status 0");
     }
-    {
+    if (kSanitized) {
+        // The sanitizers tell whether an object's memory can be read through a pipe of their
+        // own: with no descriptor to make one, UBSan takes every vptr for a wrong one. Every
+        // other build plays this game.
+        std::printf("left out under the sanitizers: one descriptor free\n");
+    } else {
         // One descriptor free: enough for the terminal's description, too few for the
         // editor's wake-up pipe, without which Ctrl-Z and fg would leave the terminal in
         // line mode under an editor that takes it for its own. The game reads plainly.
