@@ -387,7 +387,7 @@ describe('the page in chromium', () => {
     await assertAccessible(page);
     // A line of spaces is a blank line: the game answers nothing and its menu still waits.
     await typeLine(['  ']);
-    await page.waitForFunction(() => window.quellmoor.stage === 'waiting');
+    await page.waitForFunction(() => window.quellmoor?.stage === 'waiting');
     assert.deepEqual([await page.isVisible('#choices'), await page.isVisible('#words')], [true, false]);
     const closing = await shiftOf(page, async () => {
       await page.click('#choices >> text="6. Leave shop"');
@@ -705,7 +705,7 @@ describe('the page in chromium', () => {
         failed = await context.newPage();
         await prepare(failed);
         await failed.goto(url);
-        await failed.waitForFunction(() => window.quellmoor.stage === 'failed');
+        await failed.waitForFunction(() => window.quellmoor?.stage === 'failed');
         assert.match((await heard(failed)).join('\n'), says);
       }
       // Tried again once it is there, quellmoor.js is fetched and the game plays.
@@ -820,7 +820,7 @@ describe('the page in chromium', () => {
       for (const [end, words] of ends) {
         if (end !== 'quitting') {
           await visitor.keyboard.press('Enter');  // at the last prompt: a new game
-          await visitor.waitForFunction(() => window.quellmoor.stage === 'waiting');
+          await visitor.waitForFunction(() => window.quellmoor?.stage === 'waiting');
           await typeWords(visitor, words);
         } else {
           await typeWords(visitor, ['quit']);
@@ -830,7 +830,7 @@ describe('the page in chromium', () => {
         await visitor.reload();
         await expectText(last, `the end of ${end} after a reload`, visitor);
         assert.match(await visitor.textContent('#notice'), /over when you left it/);
-        assert.deepEqual([await visitor.textContent('#again'), await visitor.evaluate(() => window.quellmoor.stage)],
+        assert.deepEqual([await visitor.textContent('#again'), await visitor.evaluate(() => window.quellmoor?.stage)],
                          ['New game', 'last prompt'], end);
       }
     });
@@ -873,7 +873,7 @@ describe('the page in chromium', () => {
       const record = JSON.parse(await visitor.evaluate(() => localStorage.getItem(window.quellmoor.keptAs)));
       const opened = await context.newPage();
       await opened.goto(`${url}#play=${record.length}.${record.hash}.${record.build}/${record.lines.join('/')}`);
-      await opened.waitForFunction(() => window.quellmoor.stage === 'waiting');
+      await opened.waitForFunction(() => window.quellmoor?.stage === 'waiting');
       const linkKey = await opened.evaluate(() => window.quellmoor.keptAs);
       await opened.close();
       await visitor.evaluate(() => {
@@ -936,7 +936,7 @@ describe('the page in chromium', () => {
       // A link made at the last prompt, and one made after the last word, open the game's end.
       for (const [words, end] of [[[...played, 'quit'], ''], [[...played, 'quit', 'quit'], '\n\n' + kEndOffer]]) {
         await typeWords(friend, words.slice(-1));
-        await friend.waitForFunction((n) => window.quellmoor.stage === (n ? 'over' : 'last prompt'), end.length);
+        await friend.waitForFunction((n) => window.quellmoor?.stage === (n ? 'over' : 'last prompt'), end.length);
         const ended = await browser.newPage();
         await ended.goto(await shared(friend));
         await expectText(await consoleScreen(words) + end, 'the end opened from a link', ended);
@@ -978,7 +978,7 @@ describe('the page in chromium', () => {
       for (const [opened, why] of [[spoilt, /could not be replayed/], [tooLong, /too long/]]) {
         const stranger = await browser.newPage();
         await stranger.goto(opened);
-        await stranger.waitForFunction(() => window.quellmoor.stage === 'waiting');
+        await stranger.waitForFunction(() => window.quellmoor?.stage === 'waiting');
         assert.match(await stranger.textContent('#notice'), why);
         await expectText(await consoleScreen([]), 'a new game in place of the refused link', stranger);
         await stranger.close();
