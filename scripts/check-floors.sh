@@ -68,18 +68,6 @@ row() {
 permitted() { row "$1" "$floors" >/dev/null && echo "$1 $(row "$1" "$floors")"; }
 names() { awk 'NF { print $1 }' <<<"$1"; }
 
-# The floor of PATH (from the top of the repository): its folder under src/, "web" for the
-# page's code; nothing for a file at the top of src/, which stands on no floor.
-floor_of() {
-    case $1 in
-    src/*/*) rest=${1#src/} && echo "${rest%%/*}" ;;
-    web/*) echo web ;;
-    esac
-}
-
-# The folder of FLOOR's sources.
-folder_of() { if [ "$1" = web ]; then echo web; else echo "src/$1"; fi; }
-
 # FRONT END's compiler and its flags, one a line: those of its build that choose what is
 # included (the include folder, the definitions), and -M -MG for the list of files opened.
 compiler() {
