@@ -195,11 +195,12 @@ opened() {
         }' || exit 1
 }
 
-# Every "FILE OPENED" pair of FRONT END in the tree at TOP, its compiler's messages shown if
-# it fails.
+# Every "FILE OPENED" pair of FRONT END in the tree at TOP, its compiler given any further
+# FLAGS; its compiler's messages shown if it fails.
 read_front_end() {
     local front=$1 top=$2 command messages
     mapfile -t command < <(compiler "$front")
+    command+=("${@:3}")
     messages=$(mktemp)
     if ! (cd "$top" && sources "$front" | xargs -d '\n' "${command[@]}" 2>"$messages" | opened); then
         echo "The $front front end could not be read (${command[0]}, in $top):" >&2
@@ -274,7 +275,9 @@ pids=() unread=0
 for front in $(names "$front_ends"); do
     read_front_end "$front" . >"$work/read/$front" &
     pids+=($!)
-    read_front_end "$front" "$work/unconditioned" >"$work/read/$front-unconditioned" &
+    # Out of their conditions, the files of ours that the sources open are the same with the
+    # system's headers or without them, which take most of the time: the stand-in's flags.
+    read_front_end "$front" "$work/unconditioned" "${stand_in[@]}" >"$work/read/$front-unconditioned" &
     pids+=($!)
 done
 for pid in "${pids[@]}"; do
