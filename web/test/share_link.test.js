@@ -107,19 +107,24 @@ test('a share link: any text is read without throwing, as no link or a game with
   }), {numRuns: Math.max(20, kRuns / 50)});
 });
 
-test('a share link the page writes reads back as the game it was written from, or is not written past the longest', () => {
+test('a share link the page writes reads back as the game it was written from; none is written past the longest',
+     () => {
   const base = 'https://example.org/quellmoor/?from=friend';
   const roundTrip = (game) => {
     const link = linkTo(base, game);
     const {lines, length, hash, build} = game;
     if (link === null) {
-      const whole = `${kLinkStart}${length}.${hash}.${build}${lines.map((l) => '/' + encodeURIComponent(l)).join('')}`;
-      assert.ok(whole.length > kLongestLink, 'a link short enough was not written');
+      // As the link would be: each line %-escaped after a slash.
+      const escaped = lines.map((each) => '/' + encodeURIComponent(each)).join('');
+      assert.ok(`${kLinkStart}${length}.${hash}.${build}${escaped}`.length > kLongestLink,
+                'a link short enough was not written');
       return;
     }
     assert.ok(link.startsWith(base + kLinkStart));
     const read = readLink(fragmentOf(link));
-    assert.deepEqual(read.record && {...read.record, playedAt: undefined}, {lines, length, hash, build, playedAt: undefined});
+    // When it was played is this browser's to say, not the link's: left out.
+    assert.deepEqual(read.record && {...read.record, playedAt: undefined},
+                     {lines, length, hash, build, playedAt: undefined});
   };
   fc.assert(fc.property(record, roundTrip), {numRuns: kRuns});
   // Games long enough to near the longest link: many words, some of them escaped long.
