@@ -157,7 +157,7 @@ unconditioned_tree() {
                     if ($tokens[$i]{hash} && $line_so_far_blank) {
                         my $name = $i + 1;
                         $name++ while $name < @tokens && $tokens[$name]{blank};
-                        if ($name < @tokens && $tokens[$name]{name} =~
+                        if ($name < @tokens && !$tokens[$name]{first} && $tokens[$name]{name} =~
                             /^(?:if|ifdef|ifndef|elif|elifdef|elifndef|else|endif|error|warning)$/) {
                             my $end = $name + 1;
                             $end++ while $end < @tokens && !$tokens[$end]{first};
