@@ -5,11 +5,15 @@
 # source file lies at the top of src/, on no floor.
 #
 # What a file includes is the compiler's word, not this script's reading of C++: every
-# source file and every header is handed to the compiler of each front end that builds it,
-# which lists every file it opened (-M), however the include was spelled, through
-# comments, digraphs, macros or "..". A header is handed over on its own as well, so what
-# it includes counts against its floor, not only against the files that include it. Needs
-# a C++ compiler ($CXX, else c++) and perl; fails without them.
+# file of a floor's folder, whatever its name ends in, is handed to the compiler of each
+# front end that builds it, which lists every file it opened (-M), however the include was
+# spelled, through comments, digraphs, macros or "..". A header is handed over on its own
+# as well, so what it includes counts against its floor, not only against the files that
+# include it. Each file is read twice: as it is, and with its conditions taken out, so that
+# an include behind #ifdef counts whether or not a build we run takes it (one for macOS, a
+# build without the line editor, a release build): clang's lexer finds the conditions, in
+# any spelling the compiler takes. Needs a C++ compiler ($CXX, else c++), clang++ ($CLANG,
+# else clang++) and perl; fails without them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -64,18 +68,6 @@ row() {
 permitted() { row "$1" "$floors" >/dev/null && echo "$1 $(row "$1" "$floors")"; }
 names() { awk 'NF { print $1 }' <<<"$1"; }
 
-# The floor of PATH (from the top of the repository): its folder under src/, "web" for the
-# page's code; nothing for a file at the top of src/, which stands on no floor.
-floor_of() {
-    case $1 in
-    src/*/*) rest=${1#src/} && echo "${rest%%/*}" ;;
-    web/*) echo web ;;
-    esac
-}
-
-# The folder of FLOOR's sources.
-folder_of() { if [ "$1" = web ]; then echo web; else echo "src/$1"; fi; }
-
 # FRONT END's compiler and its flags, one a line: those of its build that choose what is
 # included (the include folder, the definitions), and -M -MG for the list of files opened.
 compiler() {
@@ -93,15 +85,92 @@ compiler() {
     esac
 }
 
-# The source files and headers of FRONT END's floors, each behind the -x its kind takes.
+# The files of FLOOR the compiler reads, a line each: every file of a folder of src/, whatever
+# its name ends in (a .cxx, a resource script), bar CMake's; web/'s C and C++ files, among
+# the page's scripts and styles.
+files_of() {
+    if [ "$1" = web ]; then
+        find web -type f \( -name '*.c' -o -name '*.cc' -o -name '*.cpp' -o -name '*.cxx' \
+            -o -name '*.c++' -o -name '*.C' -o -name '*.h' -o -name '*.hh' -o -name '*.hpp' \
+            -o -name '*.hxx' -o -name '*.h++' -o -name '*.inc' -o -name '*.ipp' -o -name '*.tpp' \)
+    else
+        find "src/$1" -type f ! -name CMakeLists.txt ! -name '*.cmake'
+    fi
+}
+
+# The files of FRONT END's floors, each behind the -x its kind takes: a header's, or a
+# source file's for any other.
 sources() {
-    local floor
+    local floor file
     for floor in $(row "$1" "$front_ends"); do
-        find "$(folder_of "$floor")" -type f \( -name '*.cpp' -o -name '*.cc' \) \
-            -printf '-xc++\n%p\n'
-        find "$(folder_of "$floor")" -type f \( -name '*.hpp' -o -name '*.h' -o -name '*.inc' \) \
-            -printf '-xc++-header\n%p\n'
+        files_of "$floor" | while IFS= read -r file; do
+            case $file in
+            *.h | *.hh | *.hpp | *.hxx | *.h++ | *.inc | *.ipp | *.tpp) printf '%s\n' -xc++-header ;;
+            *) printf '%s\n' -xc++ ;;
+            esac
+            printf '%s\n' "$file"
+        done
     done
+}
+
+# A copy of src/ and web/ in folder TOP, with every conditional directive (#if, #ifdef,
+# #elif, #else, #endif and their kin) of each file the front ends read blanked out, and
+# #error and #warning with them, which a condition kept from being read: every branch is
+# then read, one after the other. clang's lexer, in its raw mode, finds the directives: a
+# '#' or '%:' first on its line but for comments and white space, then the directive's
+# name, however spliced. A directive is blanked to the start of the next line, its line
+# breaks kept, so that the compiler's messages point at the lines of the file as it is.
+unconditioned_tree() {
+    local top=$1 floor files
+    cp -R src web "$top"
+    mapfile -t files < <(for floor in $(names "$floors"); do files_of "$floor"; done | sort -u)
+    # The raw tokens of every file, each "KIND 'SPELLING' FLAGS Loc=<FILE:LINE:COLUMN>".
+    "$lexer" -cc1 -x c++ -std=c++20 -dump-raw-tokens "${files[@]}" 2>&1 >/dev/null |
+        perl -e '
+            my ($top, @files) = @ARGV;
+            local $/;
+            my ($dump, $read, %tokens) = scalar <STDIN>;
+            while ($dump =~ /\G(.*?)\tLoc=<([^\n]+?):(\d+):(\d+)>\n/gs) {
+                my ($token, $file, $line, $column) = ($1, $2, $3, $4);
+                $read = pos $dump;
+                push @{ $tokens{$file} }, {
+                    line => $line, column => $column,
+                    first => scalar($token =~ /^\w+ \x27.*?\x27\t \[StartOfLine\]/s),
+                    blank => scalar($token =~ /^(?:comment |unknown \x27\s*\x27\t)/),
+                    hash => scalar($token =~ /^hash /),
+                    name => $token =~ /^raw_identifier \x27(\w+)\x27/ ? $1 : "",
+                };
+            }
+            die "The lexer said what this script cannot read:\n", substr($dump, $read // 0, 2000)
+                unless ($read // 0) == length $dump;
+            for my $file (@files) {
+                open my $in, "<:raw", $file or die "$file: $!\n";
+                my $text = <$in>;
+                my @line_starts = (0);
+                push @line_starts, pos $text while $text =~ /\n/g;
+                my @tokens = @{ $tokens{$file} // [] };
+                $_->{at} = $line_starts[$_->{line} - 1] + $_->{column} - 1 for @tokens;
+                my $line_so_far_blank = 1;
+                for my $i (0 .. $#tokens) {
+                    $line_so_far_blank = 1 if $tokens[$i]{first};
+                    next if $tokens[$i]{blank};
+                    if ($tokens[$i]{hash} && $line_so_far_blank) {
+                        my $name = $i + 1;
+                        $name++ while $name < @tokens && $tokens[$name]{blank};
+                        if ($name < @tokens && !$tokens[$name]{first} && $tokens[$name]{name} =~
+                            /^(?:if|ifdef|ifndef|elif|elifdef|elifndef|else|endif|error|warning)$/) {
+                            my $end = $name + 1;
+                            $end++ while $end < @tokens && !$tokens[$end]{first};
+                            my $to = $end < @tokens ? $tokens[$end]{at} : length $text;
+                            substr($text, $tokens[$i]{at}, $to - $tokens[$i]{at}) =~ tr/\n/ /c;
+                        }
+                    }
+                    $line_so_far_blank = 0;
+                }
+                open my $out, ">:raw", "$top/$file" or die "$top/$file: $!\n";
+                print $out $text or die "$top/$file: $!\n";
+                close $out or die "$top/$file: $!\n";
+            }' "$top" "${files[@]}"
 }
 
 # Each "FILE OPENED" pair, from the top of the repository, of the rules that -M wrote to
@@ -126,18 +195,15 @@ opened() {
         }' || exit 1
 }
 
-# Every "FILE OPENED" pair of FRONT END, its compiler's messages shown if it fails.
+# Every "FILE OPENED" pair of FRONT END in the tree at TOP, its compiler given any further
+# FLAGS; its compiler's messages shown if it fails.
 read_front_end() {
-    local front=$1 command messages
+    local front=$1 top=$2 command messages
     mapfile -t command < <(compiler "$front")
-    if ! has "${command[0]}"; then
-        echo "No compiler ${command[0]} to read the $front front end's includes: install one" \
-            "or name it in CXX" >&2
-        return 1
-    fi
+    command+=("${@:3}")
     messages=$(mktemp)
-    if ! sources "$front" | xargs -d '\n' "${command[@]}" 2>"$messages" | opened; then
-        echo "The $front front end could not be read (${command[0]}):" >&2
+    if ! (cd "$top" && sources "$front" | xargs -d '\n' "${command[@]}" 2>"$messages" | opened); then
+        echo "The $front front end could not be read (${command[0]}, in $top):" >&2
         cat "$messages" >&2
         rm -f "$messages"
         return 1
@@ -150,8 +216,9 @@ for folder in src/*/; do
     permitted "${folder%/}" >/dev/null ||
         refuse "src/$folder has no floor in scripts/check-floors.sh: say what it may use"
 done
-for file in src/*.cpp src/*.cc src/*.hpp src/*.h src/*.inc; do
-    [ ! -e "$file" ] || refuse "$file stands on no floor: put it in the folder of its floor"
+for file in src/*; do
+    case $file in src/CMakeLists.txt | src/*.cmake) continue ;; esac
+    [ ! -f "$file" ] || refuse "$file stands on no floor: put it in the folder of its floor"
 done
 
 # A header's includes count against every file that includes it: what a floor may use, it
@@ -186,12 +253,31 @@ awk -v floors="$floors" -v front_ends="$front_ends" '
         exit refused
     }' >&2 || status=1
 
-# The front ends are read side by side, each into a file of its own.
+lexer=${CLANG:-clang++}
+for tool in "$host" "$lexer"; do
+    if ! has "$tool"; then
+        echo "No compiler $tool to read the includes: install it, or name another in" \
+            "$([ "$tool" = "$host" ] && echo CXX || echo CLANG)" >&2
+        exit 1
+    fi
+done
+
+# The front ends are read side by side, the tree as it is and the tree out of its
+# conditions, each reading into a file of its own.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+mkdir "$work/unconditioned" "$work/read"
+if ! unconditioned_tree "$work/unconditioned"; then
+    echo "The sources could not be taken out of their conditions ($lexer)" >&2
+    exit 1
+fi
 pids=() unread=0
 for front in $(names "$front_ends"); do
-    read_front_end "$front" >"$work/$front" &
+    read_front_end "$front" . >"$work/read/$front" &
+    pids+=($!)
+    # Out of their conditions, the files of ours that the sources open are the same with the
+    # system's headers or without them, which take most of the time: the stand-in's flags.
+    read_front_end "$front" "$work/unconditioned" "${stand_in[@]}" >"$work/read/$front-unconditioned" &
     pids+=($!)
 done
 for pid in "${pids[@]}"; do
@@ -200,7 +286,7 @@ done
 [ "$unread" -eq 0 ] || exit 1
 
 # Every file's floor must let it use the floor of every file it opened.
-sort -u "$work"/* | awk -F '\t' -v floors="$floors" '
+sort -u "$work"/read/* | awk -F '\t' -v floors="$floors" '
     function floor_of(path, parts) {
         if (split(path, parts, "/") > 2 && parts[1] == "src") return parts[2]
         return parts[1] == "web" ? "web" : ""

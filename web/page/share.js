@@ -1,41 +1,12 @@
 // Sharing a game. A link carries the lines the game has read, the length and hash of the
 // text they must give and the build that played them, in its fragment (after the "#", which a
-// browser never sends to a server): whoever opens it finds the game replayed, and plays on
-// from there (in a new version of the game, as far as its rules take the lines).
-//   PAGE#play=LENGTH.HASH.BUILD/LINE/LINE/...  (each line %-escaped; a blank line is empty;
-//                                               links made before builds were named lack .BUILD)
+// browser never sends to a server; share_link.js writes and reads it): whoever opens it finds
+// the game replayed, and plays on from there (in a new version of the game, as far as its
+// rules take the lines).
 // The transcript is saved as a file, or on a phone handed to the share sheet.
 
 import {backToField, say} from './notice.js';
-
-const kLinkStart = '#play=';
-// Longer links are refused, made or opened (about 9,000 words): a link is for passing on,
-// and messages and address bars cut long ones short; a cut link is a spoilt one.
-const kLongestLink = 65536;
-
-/** A link to the game `record` (session.js) on the page `base`; null if it would be too long. */
-function linkTo(base, record) {
-  const lines = record.lines.map((line) => '/' + encodeURIComponent(line)).join('');
-  const fragment = `${kLinkStart}${record.length}.${record.hash}.${record.build}${lines}`;
-  return fragment.length <= kLongestLink ? base + fragment : null;
-}
-
-/** The game the fragment `fragment` carries: null if none, else {record} or {refused: why}. */
-function readLink(fragment) {
-  if (!fragment.startsWith(kLinkStart)) return null;
-  if (fragment.length > kLongestLink) return {refused: 'it is too long'};
-  const [check, ...escaped] = fragment.slice(kLinkStart.length).split('/');
-  const sum = /^(\d{1,15})\.([0-9a-f]{16})(?:\.([0-9a-f]{0,16}))?$/.exec(check);
-  try {
-    const lines = escaped.map(decodeURIComponent);
-    if (sum && !lines.some((line) => line.includes('\n'))) {
-      return {record: {lines, length: Number(sum[1]), hash: sum[2], build: sum[3], playedAt: 0}};
-    }
-  } catch {
-    // A broken %-escape: spoilt like the rest.
-  }
-  return {refused: 'its words are spoilt'};
-}
+import {linkTo, readLink} from './share_link.js';
 
 /**
  * The game this page's address carries, as readLink gives it; the fragment is taken off the

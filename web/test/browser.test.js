@@ -334,6 +334,15 @@ describe('the page in chromium', () => {
     if (await on.getAttribute('#help-toggle', 'aria-expanded') === 'false') await on.click('#help-toggle');
   }
 
+  /** Waits until Help's list of kept games on `on` reads `expected`, an item each, then fails with the difference. */
+  async function expectKeptGames(on, expected, what) {
+    const listed = () => on.$$eval('#kept-games li', (items) => items.map((item) => item.textContent));
+    await on.waitForFunction((want) => want === JSON.stringify(
+      [...document.querySelectorAll('#kept-games li')].map((item) => item.textContent)), JSON.stringify(expected),
+    {timeout: 5000}).catch(() => {});  // the list is written once the keeper has looked: the difference, below
+    assert.deepEqual(await listed(), expected, what);
+  }
+
   /** The layout shift `act` causes on `on`: the sum of the shifts seen until a frame after it. */
   async function shiftOf(on, act) {
     await on.evaluate(() => {
@@ -385,9 +394,11 @@ describe('the page in chromium', () => {
     assert.equal(await page.getAttribute('#command', 'inputmode'), 'numeric');
     assert.equal(await page.isVisible('#words'), false);
     await assertAccessible(page);
-    // A line of spaces is a blank line: the game answers nothing and its menu still waits.
+    // A line of spaces is a blank line: the game answers nothing and its menu still waits; a
+    // screen reader is left with the menu, not handed an empty answer.
     await typeLine(['  ']);
     await page.waitForFunction(() => window.quellmoor?.stage === 'waiting');
+    assert.deepEqual(await heard(page), ['What would you like to buy?', ...menu], 'the live region after a blank line');
     assert.deepEqual([await page.isVisible('#choices'), await page.isVisible('#words')], [true, false]);
     const closing = await shiftOf(page, async () => {
       await page.click('#choices >> text="6. Leave shop"');
@@ -436,10 +447,13 @@ describe('the page in chromium', () => {
         assert.deepEqual([colours.page > 128, colours.console > 128], [light, light], colorScheme);
         await assertAccessible(visitor);
       }
-      // The player's choice of colours and text size outlasts the page, over the system's.
+      // The player's choice of colours and text size holds at once and outlasts the page, over
+      // the system's.
       await openHelp(visitor);
+      await expectKeptGames(visitor, ['None yet.'], 'Help, no game played');
       await visitor.selectOption('#theme', 'light');
       await visitor.selectOption('#text-size', '150');
+      assert.equal((await look(visitor)).root, 1.5 * usual.root, 'the text size chosen');
       await load(() => visitor.reload(), visitor);
       const chosen = await look(visitor);
       assert.deepEqual([chosen.console > 128, chosen.root], [true, 1.5 * usual.root]);
@@ -796,6 +810,8 @@ describe('the page in chromium', () => {
       visitor = await context.newPage();
       await visitor.goto(url);
       await expectText(expected, 'the game on a new page', visitor);
+      await openHelp(visitor);
+      await expectKeptGames(visitor, ['The game in this tab'], 'Help, one game kept');
       // The discarded tab comes back, its game now played in that page: it says so, and shows no other game.
       const back = await context.newPage();
       await back.addInitScript((id) => sessionStorage.setItem(`quellmoor ${location.pathname} tab`, id), tabId);
@@ -969,7 +985,9 @@ describe('the page in chromium', () => {
       const own = tab.locator('#kept-games li', {hasText: `${typed.length} words`});
       await own.scrollIntoViewIfNeeded();
       await tab.screenshot({path: path.join(artefacts, 'web-phone-kept-games.png')});
-      assert.match(await tab.textContent('#kept-games'), /^The game in this tabPlayed .*: 5 words(PlayDelete)?Opened from a link/);
+      const listed = await tab.textContent('#kept-games');
+      assert.match(listed, /^The game in this tabPlayed .*: 5 words(PlayDelete)?Opened from a link/);
+      assert.doesNotMatch(listed, /None yet/);
       await own.getByRole('button', {name: 'Play', exact: true}).click();
       await expectText(await consoleScreen(typed), 'the player\'s own game taken up in Help', tab);
       await tab.close();

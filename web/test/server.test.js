@@ -128,6 +128,14 @@ test('a file goes with its length, gzipped to who accepts it, in one range if as
        fs.writeFileSync(path.join(site, 'index.html'), page.body.toString().replace('Quellmoor', 'Elsewhere'));
        const changed = await ask(server.port, '/index.html', {headers: {'if-none-match': page.headers.etag}});
        assert.equal(changed.status, 200);
+       // A download resumed across the change, asking for the rest of the version it had, gets
+       // the whole new file: the rest of another would corrupt it. The same version, its rest.
+       const newPage = fs.readFileSync(path.join(site, 'index.html'));
+       for (const [version, status, body] of [[page.headers.etag, 200, newPage],
+                                              [changed.headers.etag, 206, newPage.subarray(9)]]) {
+         const resumed = await ask(server.port, '/index.html', {headers: {range: 'bytes=9-', 'if-range': version}});
+         assert.deepEqual([resumed.status, resumed.body], [status, body], `If-Range: ${version}`);
+       }
 
        const part = await ask(server.port, '/game.js', {headers: {range: 'bytes=8-11', 'accept-encoding': 'gzip'}});
        assert.deepEqual([part.status, part.headers['content-range'], part.body.toString()],
