@@ -40,7 +40,7 @@ export function offerWords(words) {
 function described(game) {
   if (game.here) return 'The game in this tab';
   const when = new Date(game.playedAt || game.savedAt).toLocaleString([], {dateStyle: 'medium', timeStyle: 'short'});
-  return `${game.playedAt ? 'Played' : 'Opened from a link, not played,'} ${when}: ` +
+  return `${game.order > 0 ? 'Played' : 'Opened from a link, not played,'} ${when}: ` +
          `${game.words} word${game.words === 1 ? '' : 's'}${game.elsewhere ? ', open in another tab' : ''}`;
 }
 
