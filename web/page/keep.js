@@ -377,7 +377,7 @@ export class Keeper {
       const kept = this.#record(game.key);
       if (kept !== 'spoilt' && sameGame(kept, record) && await this.#hold(game.key, kept)) return {record, how: 'link'};
     }
-    await this.fresh();
+    await this.fresh(record);
     return {record, how: 'link'};
   }
 
@@ -388,9 +388,9 @@ export class Keeper {
     return record;
   }
 
-  /** A key of its own for a new game; the game before stays kept. */
-  async fresh() {
-    await this.#hold(this.#gamePrefix + this.#newId(), null);
+  /** A key of its own for a new game, or one opened as `record`; the game before stays kept. */
+  async fresh(record = null) {
+    await this.#hold(this.#gamePrefix + this.#newId(), record);
     await this.look();
   }
 
@@ -409,7 +409,7 @@ export class Keeper {
       }
     }
     this.#words = record ? wordsOf(record.lines) : 0;
-    this.#order = record?.order ?? 0;
+    this.#order = record?.order ?? 0;  // a link's game: 0, played in by no one here
     this.#playedAt = record?.playedAt ?? 0;
     return true;
   }

@@ -29,6 +29,16 @@ async function pageModule(name) {
   return import(`data:text/javascript,${encodeURIComponent(bundle.text)}`);
 }
 
+/** fc.assert, its failure saying what failed in the shrunk case (node's runner shows no cause). */
+async function holds(property, parameters) {
+  try {
+    await fc.assert(property, parameters);
+  } catch (error) {
+    error.message += `\n${error.cause?.message ?? ''}`;
+    throw error;
+  }
+}
+
 let keep;  // web/page/keep.js
 before(async () => {
   keep = await pageModule('keep.js');
@@ -214,6 +224,7 @@ class World {
 
   async newGame(tab) {
     this.everKept.delete(tab.keeper.key);
+    this.lastWordAt.delete(tab.keeper.key);
     await tab.keeper.startOver();
     this.#begin(tab, null);
   }
@@ -260,6 +271,15 @@ class World {
       if (key.startsWith(kGamePrefix) && this.record(key)?.order === 0) opened.push(key);
     }
     assert.ok(opened.length <= 8, `${opened.length} games only opened kept`);
+    for (const key of opened) {
+      const {lines} = this.record(key);
+      assert.ok(words(lines) === 0 || kLinks.some((link) => link.lines.join('\n') === lines.join('\n')),
+                `a game played in, kept as only opened: ${lines}`);
+    }
+    for (let i = 0; i < this.local.length; i++) {
+      const key = this.local.key(i);
+      if (this.record(key)?.order > 0) assert.ok(this.lastWordAt.has(key), `a game only opened, kept as played: ${key}`);
+    }
   }
 }
 
@@ -349,7 +369,7 @@ const kFound = [
 describe('the keeping rules', () => {
   test('hold against a model of them over random sequences of play, tabs, links, storage and builds', async () => {
     const runs = Number(process.env.QUELLMOOR_MODEL_RUNS) || 100;
-    await fc.assert(fc.asyncProperty(fc.boolean(), fc.array(kStep, {maxLength: 40}), run),
+    await holds(fc.asyncProperty(fc.boolean(), fc.array(kStep, {maxLength: 40}), run),
                     {numRuns: runs, examples: kFound});
   });
 
@@ -380,21 +400,21 @@ describe('the kept-record reader', () => {
     length: fc.maxSafeNat(), hash: fc.stringMatching(/^[0-9a-f]{16}$/), build: fc.stringMatching(/^[0-9a-f]{0,16}$/),
     savedAt: fc.maxSafeNat(), playedAt: fc.maxSafeNat(), order: fc.maxSafeNat()});
 
-  test('reads any text without throwing, and never a record outside the rules', () => {
+  test('reads any text without throwing, and never a record outside the rules', async () => {
     const near = written.chain((record) => fc.constantFrom(
         keep.recordText(record), keep.recordText({...record, lines: [...record.lines, 'a\nb']}),
         keep.recordText({...record, length: -1}), keep.recordText({...record, order: 2 ** 60}),
         keep.recordText({...record, order: 1.5}), keep.recordText({...record, hash: 'not hex digits!'})));
     const texts = fc.oneof(fc.string({unit: 'binary'}), fc.json(), near,
                            near.chain((text) => fc.nat(text.length).map((at) => text.slice(0, at))));
-    fc.assert(fc.property(texts, (text) => {
+    await holds(fc.property(texts, (text) => {
       const record = keep.readRecord(text);
       assert.ok(record === null || kRules(record), JSON.stringify(record));
     }), {numRuns: 2000});
   });
 
-  test('reads back equal every record the page writes', () => {
-    fc.assert(fc.property(written, (record) => {
+  test('reads back equal every record the page writes', async () => {
+    await holds(fc.property(written, (record) => {
       assert.deepEqual(keep.readRecord(keep.recordText(record)), {...record});
     }), {numRuns: 1000});
   });
