@@ -90,10 +90,12 @@ export function isFull(error) {
   return error?.name === 'QuotaExceededError' || error?.name === 'NS_ERROR_DOM_QUOTA_REACHED' || error?.code === 22;
 }
 
-/** Two records are one game: the same lines, giving the same text, in the same build. */
-function sameGame(a, b) {
-  return a.length === b.length && a.hash === b.hash && (a.build ?? '') === (b.build ?? '') &&
-         a.lines.length === b.lines.length && a.lines.every((line, i) => line === b.lines[i]);
+/**
+ * Two records hold one game: the same lines (played in this build, they give the same game,
+ * whichever build kept them; a link's game is kept as this build plays it).
+ */
+function sameLines(a, b) {
+  return a.lines.length === b.lines.length && a.lines.every((line, i) => line === b.lines[i]);
 }
 
 /**
@@ -375,7 +377,7 @@ export class Keeper {
     await this.look();
     for (const game of this.games().filter((game) => game.order === 0 && !game.elsewhere)) {
       const kept = this.#record(game.key);
-      if (kept !== 'spoilt' && sameGame(kept, record) && await this.#hold(game.key, kept)) return {record, how: 'link'};
+      if (kept !== 'spoilt' && sameLines(kept, record) && await this.#hold(game.key, kept)) return {record, how: 'link'};
     }
     await this.fresh(record);
     return {record, how: 'link'};

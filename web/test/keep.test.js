@@ -126,9 +126,11 @@ class World {
   build = 'b0';
   clock = 1.7e12;
   played = new Map();    // key -> the lines the player played in the game, as the game stands
-  everKept = new Set();  // keys whose record once held a word
+  everKept = new Set();  // keys whose record once held a word played
+  stored = new Set();    // keys ever kept
   keptAt = new Map();    // key -> the count of words played in any game at its last word kept
   lastWordAt = new Map();  // key -> the count of words played in any game at its last word
+  dead = new Map();        // key -> until when the lease of a tab that died holds it
   wordsPlayed = 0;
   #ids = 0;
 
@@ -165,7 +167,10 @@ class World {
 
   /** What the page tells of the game a tab took up is true. */
   #checkChosen(tab, before, chosen) {
-    const lostWords = before !== null && this.record(before) === null ? words(this.played.get(before) ?? []) : 0;
+    // A game only opened, once kept, makes room for others: nothing the player played is lost with it.
+    const lost = before !== null && this.record(before) === null &&
+                 (this.lastWordAt.has(before) || !this.stored.has(before));
+    const lostWords = lost ? words(this.played.get(before)) : 0;
     const toldLost = chosen?.lost ?? Number(/this tab's game \((\d+) words?\)/.exec(tab.notices.game ?? '')?.[1] ?? 0);
     assert.equal(toldLost, lostWords, 'the words told lost of the tab\'s game');
     if (chosen?.how !== 'kept' || !chosen.record) return;
@@ -177,7 +182,7 @@ class World {
 
   /** A game taken up by a plain visit is the one whose record grew last of those no other tab holds. */
   #checkPlayedLast(tab, key) {
-    const held = new Set(this.tabs.filter((other) => other !== tab).map((other) => other.keeper?.key));
+    const held = this.heldBesides(tab);
     const free = [...this.keptAt].filter(([other]) => !held.has(other) && this.record(other)?.order > 0);
     const last = free.sort((a, b) => b[1] - a[1])[0]?.[0];
     assert.equal(key, last, 'the game played last, taken up');
@@ -202,7 +207,8 @@ class World {
     const before = words(this.record(key)?.lines ?? []);
     tab.keeper.save(recordOf(tab.lines, this.build));
     const kept = words(this.record(key)?.lines ?? []);
-    if (kept > 0) this.everKept.add(key);
+    if (this.record(key)) this.stored.add(key);
+    if (kept > 0 && this.record(key).order > 0) this.everKept.add(key);
     if (kept > before) this.keptAt.set(key, this.lastWordAt.get(key) ?? 0);
     this.#checkNotice(tab);
   }
@@ -232,7 +238,7 @@ class World {
   /** A link opened in `tab`, already on the page. */
   async openLink(tab, link) {
     const again = tab.keeper.games().find(
-        (game) => game.order === 0 && !this.tabs.some((other) => other !== tab && other.keeper.key === game.key) &&
+        (game) => game.order === 0 && !this.heldBesides(tab).has(game.key) &&
                   JSON.stringify(this.record(game.key).lines) === JSON.stringify(link.lines));
     const chosen = await tab.keeper.open(link);
     if (again) assert.equal(tab.keeper.key, again.key, 'the link\'s game opened before, taken up again');
@@ -250,9 +256,24 @@ class World {
 
   /** The tab goes: closed, or dead (its locks let go by the browser, its leases left to run out). */
   close(tab, died) {
-    if (died) for (const release of tab.locks) release();
-    else this.leave(tab);
+    if (died) {
+      for (const release of tab.locks) release();
+      // Its game's lease, if it had room to be written, lasts its time from the tab's last write.
+      const key = tab.keeper.key;
+      if (this.leases && key !== null && this.local.getItem(keep.StorageLeases.kPrefix + key) !== null) {
+        this.dead.set(key, this.clock + keep.StorageLeases.kLasts);
+      }
+    } else {
+      this.leave(tab);
+    }
     this.tabs.splice(this.tabs.indexOf(tab), 1);
+  }
+
+  /** The games other tabs than `tab` hold: open ones, and those dead whose leases have not run out. */
+  heldBesides(tab) {
+    const held = new Set(this.tabs.filter((other) => other !== tab).map((other) => other.keeper?.key));
+    for (const [key, until] of this.dead) if (until > this.clock) held.add(key);
+    return held;
   }
 
   /** Time passes: the open tabs' leases are renewed, as their timers do. */
@@ -273,7 +294,8 @@ class World {
     assert.ok(opened.length <= 8, `${opened.length} games only opened kept`);
     for (const key of opened) {
       const {lines} = this.record(key);
-      assert.ok(words(lines) === 0 || kLinks.some((link) => link.lines.join('\n') === lines.join('\n')),
+      const played = (some) => some.filter((line) => line.trim() !== '').join('\n');  // blank lines are no play
+      assert.ok(words(lines) === 0 || kLinks.some((link) => played(link.lines) === played(lines)),
                 `a game played in, kept as only opened: ${lines}`);
     }
     for (let i = 0; i < this.local.length; i++) {
