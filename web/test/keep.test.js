@@ -384,6 +384,14 @@ const kFound = [
   [false, [open(), play(0, 'stats'), {op: 'fill', room: 0}, play(0, 'e'), play(0, ''), play(0, ''),
            {op: 'close', tab: 0, died: false}, open()]],
   // Nine links opened: eight of their games kept.
+  // Storage full before a new game's first word: the reload took up nothing said lost.
+  [false, [open(), {op: 'fill', room: 0}, play(0, 'n'), {op: 'reload', tab: 0}]],
+  // A blank line with storage full, told as a word not kept.
+  [false, [{op: 'fill', room: 0}, open(), play(0, '')]],
+  // A game played in, dropped to make room for a link's game.
+  [false, [open(0), play(0, 'n'), {op: 'fill', room: 0}, open(0)]],
+  // Without the browser's locks, a reload that took up the game another open tab plays.
+  [true, [open(), open(), play(1, 'n'), {op: 'reload', tab: 0}]],
   // A link opened again in the tab that shows its game, kept as a copy.
   [false, [open(0), {op: 'link', tab: 0, link: 0}]],
   [false, [open(), ...Array.from({length: 9}, (_, i) => ({op: 'link', tab: 0, link: i}))]],
