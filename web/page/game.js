@@ -105,23 +105,28 @@ export class PlayedGame {
     return {text, answer};
   }
 
-  /** The notice of the game played back as it came out (`outcome`), at its end or not (`over`). */
+  /**
+   * The notice of the game played back as it came out (`outcome`), at its end or not (`over`):
+   * where the player left it only where its record held every word they played, and this
+   * tab's own game or the one they played last.
+   */
   resumedNotice(outcome, over) {
-    const lost = this.lost > 0 ? `${lostWords(this.lost)} Here is the game you played before it. ` : '';
-    return lost + this.#resumed(outcome, over);
-  }
-
-  #resumed(outcome, over) {
     const {how, read} = this.replay;
     const lines = this.#playedBack;
     this.replay = null;
     const ended = over ? ' It is over: here is its end.' : '';
+    const lost = this.lost > 0 ? `${lostWords(this.lost)} Here is the game you played before it.` : '';
+    const behind = this.unkept > 0
+      ? ` Its last ${countOf(this.unkept)} ${this.unkept === 1 ? 'was' : 'were'} not kept: storage was full.` : '';
     if (outcome === 'ended') {
-      return `In this new version of Quellmoor your game comes to its end after ${wordsOf(lines.slice(0, read))} ` +
-             `of its ${countOf(wordsOf(lines))}: here it is.`;
+      return `${lost}${lost && ' '}In this new version of Quellmoor your game comes to its end after ` +
+             `${wordsOf(lines.slice(0, read))} of its ${countOf(wordsOf(lines))}: here it is.`;
     }
-    if (outcome === 'brought') return `Your game was brought into this new version of Quellmoor.${ended || ' Play on.'}`;
+    if (outcome === 'brought') {
+      return `${lost}${lost && ' '}Your game was brought into this new version of Quellmoor.${behind}${ended || ' Play on.'}`;
+    }
     if (how === 'link') return `This game was opened from a link.${ended || ' Play on from here.'}`;
+    if (lost) return `${lost}${behind}${ended}`;
     if (this.unkept > 0) {
       return `Your game was resumed ${countOf(this.unkept)} behind where you left ` +
              `it: storage was full, and ${this.unkept === 1 ? 'that word was' : 'those words were'} not kept.${ended}`;

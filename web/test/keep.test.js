@@ -423,6 +423,47 @@ describe('the keeping rules', () => {
   });
 });
 
+describe('a kept game of an older build', () => {
+  // The game as the fake builds write it: the same texts but for the end of the game's.
+  const kTexts = ['Welcome to Quellmoor\n> ', 'You go north.\n> ', 'You see a road.\n> '];
+  const kEnd = 'Thanks for playing. Press Enter.\n';
+
+  /** Plays `start` back into a game of the build `build`, which comes to its end after `endAfter` lines; returns the game and how it came out. */
+  async function playBack(start, build, endAfter) {
+    globalThis.createQuellmoor = Object.assign(() => {}, {wasmSha256: build.repeat(64 / build.length)});
+    const {PlayedGame} = await pageModule('game.js');
+    const game = new PlayedGame(start);
+    const module = {sendInput() {}};
+    const isOver = (answer) => answer === kEnd;
+    for (let read = 0; ; read++) {
+      game.written(new TextEncoder().encode(read === endAfter ? kEnd : kTexts[read] ?? '> '));
+      const step = game.replayNext(module, isOver);
+      if (step !== 'playing') return {game, outcome: step};
+    }
+  }
+
+  test('opens at its end in the new build, said once, and is then kept as the new build\'s, a link\'s game too', async () => {
+    const lines = ['n', 'look', 'quit', 'quit'];
+    for (const how of ['kept', 'link']) {
+      const old = {lines, length: 1, hash: '0123456789abcdef', build: 'aaaaaaaaaaaaaaaa'};
+      const {game, outcome} = await playBack({record: old, how}, 'b', 3);
+      assert.equal(outcome, 'ended');
+      game.adoptReplay(outcome);  // as the page hands it over
+      const notice = game.resumedNotice(outcome, true);
+      const kept = [];
+      game.keep({save: (record) => kept.push(record)});
+      assert.equal(notice,
+                   'In this new version of Quellmoor your game comes to its end after 3 of its 4 words: here it is.');
+      assert.deepEqual(kept.map((record) => [record.lines, record.build]), [[lines.slice(0, 3), 'b'.repeat(16)]], how);
+      // Taken up again in the same build: the very game, at its end, said as such.
+      const again = await playBack({record: kept[0], how: 'kept'}, 'b', 3);
+      assert.equal(again.outcome, 'same');
+      again.game.adoptReplay(again.outcome);
+      assert.equal(again.game.resumedNotice(again.outcome, true), 'Your game was over when you left it: here is its end.');
+    }
+  });
+});
+
 describe('the kept-record reader', () => {
   const kRules = (record) => Array.isArray(record.lines) && record.lines.every((line) => !line.includes('\n')) &&
                              Number.isSafeInteger(record.length) && record.length >= 0 &&
