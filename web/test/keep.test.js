@@ -383,7 +383,6 @@ const kFound = [
   // behind: told as such, by the words (not the lines) that were not kept.
   [false, [open(), play(0, 'stats'), {op: 'fill', room: 0}, play(0, 'e'), play(0, ''), play(0, ''),
            {op: 'close', tab: 0, died: false}, open()]],
-  // Nine links opened: eight of their games kept.
   // Storage full before a new game's first word: the reload took up nothing said lost.
   [false, [open(), {op: 'fill', room: 0}, play(0, 'n'), {op: 'reload', tab: 0}]],
   // A blank line with storage full, told as a word not kept.
@@ -394,6 +393,7 @@ const kFound = [
   [true, [open(), open(), play(1, 'n'), {op: 'reload', tab: 0}]],
   // A link opened again in the tab that shows its game, kept as a copy.
   [false, [open(0), {op: 'link', tab: 0, link: 0}]],
+  // Nine links opened: eight of their games kept.
   [false, [open(), ...Array.from({length: 9}, (_, i) => ({op: 'link', tab: 0, link: i}))]],
   // A game played while the clock ran ahead, then one after it was set right: the second is played last.
   [true, [open(), {op: 'clock', by: 3e9}, play(0, 'n'), {op: 'clock', by: -3e9}, open(), play(1, 'e'),
