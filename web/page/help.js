@@ -5,6 +5,7 @@
 // opens it in place of the frequent words. The words come from the game's own command table;
 // terminal.js sends the word of a button pressed here as it sends the frequent words.
 
+import {StorageLeases} from './keep.js';
 import {button} from './notice.js';
 
 const toggle = document.getElementById('help-toggle');
@@ -66,8 +67,8 @@ export async function listKeptGames(keeper, takeUp) {
   }));
   if (games.length === 0) keptGames.append(Object.assign(document.createElement('li'), {textContent: 'None yet.'}));
 }
-// Other tabs keep and delete games too.
-addEventListener('storage', () => listAgain());
+// Other tabs keep and delete games too (their leases' renewals change nothing listed).
+addEventListener('storage', (event) => !event.key?.startsWith(StorageLeases.kPrefix) && listAgain());
 
 toggle.addEventListener('click', () => {
   listAgain();
