@@ -393,7 +393,8 @@ function switchTo(start) {
 }
 
 const takeUpKept = (record) => switchTo({record, how: 'kept'});  // Help's Play
-let openedEarly = null;  // the game opened before the game's code could play it
+let openedEarly = null;  // the game opened before the game could play it
+let gameUp = false;      // the game plays what is opened at once
 
 /**
  * Plays in this tab the game `record` (session.js) that a link or a file carries, as the
@@ -401,7 +402,7 @@ let openedEarly = null;  // the game opened before the game's code could play it
  * game is up (it loads, or failed to), it is played once it is.
  */
 export async function openGame(record) {
-  if (!game) {
+  if (!gameUp) {
     openedEarly = record;
     return;
   }
@@ -458,10 +459,14 @@ function loadGame(again = false) {
     editor.completions = gameText.completions;
     offerWords(gameText.commandWords);
     showButtons(words);
-    const chosen = await takingUp;
-    const opened = openedEarly;
-    openedEarly = null;
-    begin(opened ? await keeper.open(opened) : chosen);
+    let start = await takingUp;
+    while (openedEarly) {
+      const opened = openedEarly;
+      openedEarly = null;
+      start = await keeper.open(opened);
+    }
+    gameUp = true;
+    begin(start);
   }, (error) => failLoad(error.message));
 }
 
