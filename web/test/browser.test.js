@@ -940,13 +940,16 @@ describe('the page in chromium', () => {
       await visitor.reload();
       await expectText(await consoleScreen(words.slice(0, keptWords)), 'the game resumed behind', visitor);
       assert.match(await visitor.textContent('#notice'), new RegExp(`resumed ${unkept} words behind where you left it`));
-      // A new tab, which knows nothing of the tab before, knows it too: storage still full, the
-      // words the game reached were written where a write never grows.
+      // Played on, storage still full, and closed: a new tab, which knows nothing of the tab
+      // before, knows it too (the words the game reached were written where a write never grows).
+      await typeWords(visitor, ['look', '', 'look']);
+      await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes(
+          'Storage for this site is full: your game plays on, but its last 2 words are not kept.'));
       await visitor.close();
       const next = await context.newPage();
       await next.goto(url);
       await expectText(await consoleScreen(words.slice(0, keptWords)), 'the game resumed behind in a new tab', next);
-      assert.match(await next.textContent('#notice'), new RegExp(`resumed ${unkept} words behind where you left it`));
+      assert.match(await next.textContent('#notice'), /resumed 2 words behind where you left it/);
     });
     await inContext({}, async (refusing) => {
       const visitor = await refusing.newPage();

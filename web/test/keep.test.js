@@ -127,7 +127,6 @@ class World {
   clock = 1.7e12;
   played = new Map();    // key -> the lines the player played in the game, as the game stands
   everKept = new Set();  // keys whose record once held a word played
-  stored = new Set();    // keys ever kept
   keptAt = new Map();    // key -> the count of words played in any game at its last word kept
   lastWordAt = new Map();  // key -> the count of words played in any game at its last word
   dead = new Map();        // key -> until when the lease of a tab that died holds it
@@ -157,8 +156,11 @@ class World {
     return text === null ? null : keep.readRecord(text);
   }
 
-  /** The tab `tab`, whose game was `before`, takes up what it chooses (`shared`: a link's game), as the page does. */
-  async start(tab, shared = null, before = null) {
+  /** The tab `tab` takes up what it chooses (`shared`: a link's game), as the page does. */
+  async start(tab, shared = null) {
+    // The game the tab had: as a reload finds it, the one whose ID its sessionStorage holds.
+    const own = tab.session.getItem(`quellmoor ${kScope} tab`);
+    const before = own === null ? null : kGamePrefix + own;
     tab.keeper = this.keeperFor(tab);
     const chosen = await tab.keeper.choose(shared ? {record: shared} : null);
     this.#checkChosen(tab, before, chosen);
@@ -167,12 +169,14 @@ class World {
 
   /** What the page tells of the game a tab took up is true. */
   #checkChosen(tab, before, chosen) {
-    // A game only opened, once kept, makes room for others: nothing the player played is lost with it.
-    const lost = before !== null && this.record(before) === null &&
-                 (this.lastWordAt.has(before) || !this.stored.has(before));
-    const lostWords = lost ? words(this.played.get(before)) : 0;
+    // This tab's game gone: a game played in is told lost, with its words; one only opened (its
+    // words the link's) may be, as it may have made room for others, which loses nothing played.
+    const gone = before !== null && this.record(before) === null;
+    const words0 = gone ? words(this.played.get(before) ?? []) : 0;
     const toldLost = chosen?.lost ?? Number(/this tab's game \((\d+) words?\)/.exec(tab.notices.game ?? '')?.[1] ?? 0);
-    assert.equal(toldLost, lostWords, 'the words told lost of the tab\'s game');
+    if (toldLost > 0 || (gone && this.lastWordAt.has(before))) {
+      assert.equal(toldLost, words0, 'the words told lost of the tab\'s game');
+    }
     if (chosen?.how !== 'kept' || !chosen.record) return;
     const key = tab.keeper.key;
     assert.equal(chosen.unkept, words(this.played.get(key)) - words(chosen.record.lines),
@@ -196,6 +200,8 @@ class World {
     }
     tab.lines = [...(chosen?.record?.lines ?? [])];
     this.played.set(key, [...tab.lines]);
+    // Taken up as its record has it: words played and never kept are gone, and told so.
+    if (!(chosen?.record?.order > 0)) this.lastWordAt.delete(key);
     if (!chosen) this.everKept.delete(key);
     this.#keep(tab);
   }
@@ -207,7 +213,6 @@ class World {
     const before = words(this.record(key)?.lines ?? []);
     tab.keeper.save(recordOf(tab.lines, this.build));
     const kept = words(this.record(key)?.lines ?? []);
-    if (this.record(key)) this.stored.add(key);
     if (kept > 0 && this.record(key).order > 0) this.everKept.add(key);
     if (kept > before) this.keptAt.set(key, this.lastWordAt.get(key) ?? 0);
     this.#checkNotice(tab);
@@ -245,13 +250,11 @@ class World {
     this.#begin(tab, chosen);
   }
 
-  /** The tab's page goes (closed, reloaded), its locks and leases let go; returns the key of its game. */
+  /** The tab's page goes (closed, reloaded), its locks and leases let go. */
   leave(tab) {
-    const key = tab.keeper.key;
     tab.keeper.close();
     tab.leases?.releaseAll();
     for (const release of tab.locks) release();
-    return key;
   }
 
   /** The tab goes: closed, or dead (its locks let go by the browser, its leases left to run out). */
@@ -323,8 +326,8 @@ async function run(leases, steps) {
       case 'reload':
         if (world.tabs.length > 0) {
           const tab = tabAt(step.tab);
-          const before = world.leave(tab);
-          await world.start(tab, null, before);
+          world.leave(tab);
+          await world.start(tab);
         }
         break;
       case 'play':
@@ -344,8 +347,8 @@ async function run(leases, steps) {
         break;
       case 'update':
         world.build = `b${Number(world.build.slice(1)) + 1}`;
-        const before = world.tabs.map((tab) => world.leave(tab));
-        for (const [at, tab] of world.tabs.entries()) await world.start(tab, null, before[at]);
+        for (const tab of world.tabs) world.leave(tab);
+        for (const tab of world.tabs) await world.start(tab);
         break;
       case 'clock':
         world.pass(step.by);
