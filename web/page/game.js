@@ -123,7 +123,8 @@ export class PlayedGame {
              `${wordsOf(lines.slice(0, read))} of its ${countOf(wordsOf(lines))}: here it is.`;
     }
     if (outcome === 'brought') {
-      return `${lost}${lost && ' '}Your game was brought into this new version of Quellmoor.${behind}${ended || ' Play on.'}`;
+      const brought = `Your game was brought into this new version of Quellmoor.${behind}${ended || ' Play on.'}`;
+      return `${lost}${lost && ' '}${brought}`;
     }
     if (how === 'link') return `This game was opened from a link.${ended || ' Play on from here.'}`;
     if (lost) return `${lost}${behind}${ended}`;

@@ -155,7 +155,10 @@ export class StorageLeases {
   #settle;
   #mine = new Set();
 
-  /** Leases in `local`, for the tab `owner` (12 characters), by the clock `now`; `settle()` waits for other tabs' writes. */
+  /**
+   * Leases in `local`, for the tab `owner` (12 characters), by the clock `now`; `settle()`
+   * waits until other tabs' writes have arrived.
+   */
   constructor({local, owner, now, settle}) {
     this.#local = local;
     this.#owner = owner;
@@ -377,7 +380,8 @@ export class Keeper {
     await this.look();
     for (const game of this.games().filter((game) => game.order === 0 && !game.elsewhere)) {
       const kept = this.#record(game.key);
-      if (kept !== 'spoilt' && sameLines(kept, record) && await this.#hold(game.key, kept)) return {record, how: 'link'};
+      if (kept === 'spoilt' || !sameLines(kept, record)) continue;
+      if (await this.#hold(game.key, kept)) return {record, how: 'link'};
     }
     await this.fresh(record);
     return {record, how: 'link'};
@@ -478,7 +482,8 @@ export class Keeper {
       try {
         return this.#locks.holds(this.#key);
       } catch (error) {
-        if (!isFull(error) || !this.#dropLinkGameForRoom()) return true;  // no lease to be had: only a record could tell it
+        // No room for a lease: the record's own write tells whether it can be kept.
+        if (!isFull(error) || !this.#dropLinkGameForRoom()) return true;
       }
     }
   }

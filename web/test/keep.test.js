@@ -105,7 +105,10 @@ class BrowserLocks {
 const kScope = '/';
 const kGamePrefix = `quellmoor ${kScope} game `;
 
-/** A record as the page writes it for `lines` in `build` (session.js): any length and hash, the same for the same lines. */
+/**
+ * A record as the page writes it for `lines` in `build` (session.js): any length and hash,
+ * the same for the same lines.
+ */
 function recordOf(lines, build) {
   const text = lines.join('\n');
   let hash = 0x811c9dc5;
@@ -303,7 +306,8 @@ class World {
     }
     for (let i = 0; i < this.local.length; i++) {
       const key = this.local.key(i);
-      if (this.record(key)?.order > 0) assert.ok(this.lastWordAt.has(key), `a game only opened, kept as played: ${key}`);
+      const played = this.record(key)?.order > 0;
+      if (played) assert.ok(this.lastWordAt.has(key), `a game only opened, kept as played: ${key}`);
     }
   }
 }
@@ -431,7 +435,10 @@ describe('a kept game of an older build', () => {
   const kTexts = ['Welcome to Quellmoor\n> ', 'You go north.\n> ', 'You see a road.\n> '];
   const kEnd = 'Thanks for playing. Press Enter.\n';
 
-  /** Plays `start` back into a game of the build `build`, which comes to its end after `endAfter` lines; returns the game and how it came out. */
+  /**
+   * Plays `start` back into a game of the build `build`, which comes to its end after
+   * `endAfter` lines; returns the game and how it came out.
+   */
   async function playBack(start, build, endAfter) {
     globalThis.createQuellmoor = Object.assign(() => {}, {wasmSha256: build.repeat(64 / build.length)});
     const {PlayedGame} = await pageModule('game.js');
