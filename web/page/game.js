@@ -4,6 +4,7 @@
 // sharing. The page hands every byte the game writes to the game now running, so the text of
 // a replay that fails, or of a game being ended, goes nowhere else.
 
+import {countOf, lostWords, wordsOf} from './keep.js';
 import {Replay, Session, Stage} from './session.js';
 
 /** The build of the game's code: the start of its wasm's SHA-256, which the build writes into quellmoor.js. */
@@ -21,23 +22,24 @@ export class PlayedGame {
   transcript = '';
   /** The words its record was behind the game by, where storage was full (keep.js). */
   unkept = 0;
-  /** Its record is kept as it was, not as this game plays it (see adoptReplay). */
-  keepsOld = false;
+  /** The words of the tab's game before it, none of which storage could keep (keep.js). */
+  lost = 0;
   /** What to do once the game has been ended (the page's 'ending' stage). */
   then = null;
-  #playedAt;
+  #playedBack = [];  // the lines of the game played back
   #decoder = new TextDecoder();
   #unshown = '';      // what the game wrote, not yet shown
   #unannounced = '';  // what it wrote on the screen, not yet in the live region
 
-  /** A new game, or the game `start` = {record, how: 'kept' or 'link', reached} played back. */
+  /** A new game, or the game `start` = {record, how: 'kept' or 'link', unkept, lost} (keep.js) played back. */
   constructor(start = null) {
     this.session.begin();
-    this.#playedAt = start?.record.playedAt ?? 0;
     if (!start) return;
     this.session.stage = Stage.replaying;
     this.replay = new Replay(start.record, start.how, thisBuild());
-    this.unkept = Math.max(0, (start.reached ?? 0) - start.record.lines.length);
+    this.#playedBack = start.record.lines;
+    this.unkept = start.unkept ?? 0;
+    this.lost = start.lost ?? 0;
   }
 
   get stage() {
@@ -75,7 +77,6 @@ export class PlayedGame {
   typed(line) {
     this.session.read(line);
     this.transcript += line + '\n';
-    this.#playedAt = Date.now();
   }
 
   /** Hands the game being played back its next line: 'playing', or how the replay came out (Replay.step). */
@@ -93,46 +94,54 @@ export class PlayedGame {
   }
 
   /**
-   * The replay came out `outcome`, and is now this game as shown: returns its text and its
-   * last answer. A game that came to its end in a new version before its kept words did
-   * keeps its record as it was, which an older version could replay whole.
+   * The replay is now this game as shown: returns its text and its last answer. A game that
+   * came to its end in a new version before its kept words did is, from now on, that end: its
+   * record holds the words it read, as this build played them.
    */
-  adoptReplay(outcome) {
+  adoptReplay() {
     const {text, answer} = this.replay;
     this.transcript = text;
     this.#unannounced = answer;
-    this.keepsOld = outcome === 'ended';
     return {text, answer};
   }
 
-  /** The notice of the game played back as it came out (`outcome`), at its end or not (`over`). */
+  /**
+   * The notice of the game played back as it came out (`outcome`), at its end or not (`over`):
+   * where the player left it only where its record held every word they played, and this
+   * tab's own game or the one they played last.
+   */
   resumedNotice(outcome, over) {
-    const {how, read, lines} = this.replay;
+    const {how, read} = this.replay;
+    const lines = this.#playedBack;
     this.replay = null;
     const ended = over ? ' It is over: here is its end.' : '';
+    const lost = this.lost > 0 ? `${lostWords(this.lost)} Here is the game you played before it.` : '';
+    const behind = this.unkept > 0
+      ? ` Its last ${countOf(this.unkept)} ${this.unkept === 1 ? 'was' : 'were'} not kept: storage was full.` : '';
     if (outcome === 'ended') {
-      return `In this new version of Quellmoor your game comes to its end after ${read} of its ${lines} words: ` +
-             'here it is. Its record stays kept as it was until you start a new game.';
+      return `${lost}${lost && ' '}In this new version of Quellmoor your game comes to its end after ` +
+             `${wordsOf(lines.slice(0, read))} of its ${countOf(wordsOf(lines))}: here it is.`;
     }
-    if (outcome === 'brought') return `Your game was brought into this new version of Quellmoor.${ended || ' Play on.'}`;
+    if (outcome === 'brought') {
+      const brought = `Your game was brought into this new version of Quellmoor.${behind}${ended || ' Play on.'}`;
+      return `${lost}${lost && ' '}${brought}`;
+    }
     if (how === 'link') return `This game was opened from a link.${ended || ' Play on from here.'}`;
+    if (lost) return `${lost}${behind}${ended}`;
     if (this.unkept > 0) {
-      return `Your game was resumed ${this.unkept} word${this.unkept === 1 ? '' : 's'} behind where you left ` +
+      return `Your game was resumed ${countOf(this.unkept)} behind where you left ` +
              `it: storage was full, and ${this.unkept === 1 ? 'that word was' : 'those words were'} not kept.${ended}`;
     }
     return over ? 'Your game was over when you left it: here is its end.' : 'Your game was resumed where you left it.';
   }
 
-  /** Its record for keeping and sharing: the lines, the text's length and hash, the build, when last played. */
+  /** Its record for keeping and sharing: the lines, the text's length and hash, the build. */
   get record() {
-    return {...this.session.record, build: thisBuild(), playedAt: this.#playedAt};
+    return {...this.session.record, build: thisBuild()};
   }
 
-  /**
-   * Keeps it as it now stands with `keeper` (keep.js), which says if it cannot; not while it
-   * has read nothing, nor where it keeps its old record.
-   */
+  /** Keeps it as it now stands with `keeper` (keep.js), which says if it cannot; not while it has read nothing. */
   keep(keeper) {
-    if (!this.keepsOld && this.session.lines.length > 0) keeper.save(this.record);
+    if (this.session.lines.length > 0) keeper.save(this.record);
   }
 }

@@ -5,6 +5,7 @@
 // opens it in place of the frequent words. The words come from the game's own command table;
 // terminal.js sends the word of a button pressed here as it sends the frequent words.
 
+import {StorageLeases} from './keep.js';
 import {button} from './notice.js';
 
 const toggle = document.getElementById('help-toggle');
@@ -40,7 +41,7 @@ export function offerWords(words) {
 function described(game) {
   if (game.here) return 'The game in this tab';
   const when = new Date(game.playedAt || game.savedAt).toLocaleString([], {dateStyle: 'medium', timeStyle: 'short'});
-  return `${game.playedAt ? 'Played' : 'Opened from a link, not played,'} ${when}: ` +
+  return `${game.order > 0 ? 'Played' : 'Opened from a link, not played,'} ${when}: ` +
          `${game.words} word${game.words === 1 ? '' : 's'}${game.elsewhere ? ', open in another tab' : ''}`;
 }
 
@@ -66,8 +67,8 @@ export async function listKeptGames(keeper, takeUp) {
   }));
   if (games.length === 0) keptGames.append(Object.assign(document.createElement('li'), {textContent: 'None yet.'}));
 }
-// Other tabs keep and delete games too.
-addEventListener('storage', () => listAgain());
+// Other tabs keep and delete games too (their leases' renewals change nothing listed).
+addEventListener('storage', (event) => !event.key?.startsWith(StorageLeases.kPrefix) && listAgain());
 
 toggle.addEventListener('click', () => {
   listAgain();

@@ -25,7 +25,7 @@ export function readLink(fragment) {
   try {
     const lines = escaped.map(decodeURIComponent);
     if (sum && !lines.some((line) => line.includes('\n'))) {
-      return {record: {lines, length: Number(sum[1]), hash: sum[2], build: sum[3], playedAt: 0}};
+      return {record: {lines, length: Number(sum[1]), hash: sum[2], build: sum[3] ?? ''}};
     }
   } catch {
     // A broken %-escape: spoilt like the rest.

@@ -14,7 +14,7 @@
 import {PlayedGame} from './game.js';
 import {GameText} from './game_text.js';
 import {everyWord, listKeptGames, offerWords} from './help.js';
-import {Keeper} from './keep.js';
+import {keeperForThisPage} from './keep.js';
 import {LineEditor} from './line_editor.js';
 import {loadModule} from './loader.js';
 import {button, say} from './notice.js';
@@ -47,7 +47,7 @@ let game = null;           // the loaded module, once it is
 let gameText = null;       // what the page reads in the game's text, once it is loaded
 let current = new PlayedGame();  // the game on the page, which takes what the module writes
 current.stage = Stage.loading;
-const keeper = new Keeper();
+const keeper = keeperForThisPage(say);
 const typedAhead = [];     // lines entered before the game was ready for them
 let earlier = '';          // the transcript of the games before this one
 const editor = new LineEditor(field, hint, screen);
@@ -311,7 +311,7 @@ function replayNext(playing) {
 
 /** Shows the game played back, come out `outcome` (Replay), as if it had been played here; `over`: it ended. */
 function endReplay(playing, outcome, over) {
-  const {text, answer} = playing.adoptReplay(outcome);
+  const {text, answer} = playing.adoptReplay();
   loaded();
   show(text.slice(display.startOfLast(text)));
   for (const line of playing.session.lines) editor.remember(line);
@@ -393,12 +393,22 @@ function switchTo(start) {
 }
 
 const takeUpKept = (record) => switchTo({record, how: 'kept'});  // Help's Play
-// A link opened in this tab: its game plays here, under a key of its own.
-onLinkOpened(async (record) => {
-  if (!game) return;
-  await keeper.fresh();
-  switchTo({record, how: 'link'});
-});
+let openedEarly = null;  // the game opened before the game could play it
+let gameUp = false;      // the game plays what is opened at once
+
+/**
+ * Plays in this tab the game `record` (session.js) that a link or a file carries, as the
+ * player's own once they play a word in it; the game the tab had stays kept. Opened before the
+ * game is up (it loads, or failed to), it is played once it is.
+ */
+export async function openGame(record) {
+  if (!gameUp) {
+    openedEarly = record;
+    return;
+  }
+  switchTo(await keeper.open(record));
+}
+onLinkOpened(openGame);
 
 const gameEvents = {
   onOutput(bytes) {
@@ -449,7 +459,14 @@ function loadGame(again = false) {
     editor.completions = gameText.completions;
     offerWords(gameText.commandWords);
     showButtons(words);
-    begin(await takingUp);
+    let start = await takingUp;
+    while (openedEarly) {
+      const opened = openedEarly;
+      openedEarly = null;
+      start = await keeper.open(opened);
+    }
+    gameUp = true;
+    begin(start);
   }, (error) => failLoad(error.message));
 }
 
