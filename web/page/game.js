@@ -26,14 +26,19 @@ export class PlayedGame {
   /** What to do once the game has been ended (the page's 'ending' stage). */
   then = null;
   #playedAt;
+  #notice;  // the notice of a game played back that brings its own (a game file's)
   #decoder = new TextDecoder();
   #unshown = '';      // what the game wrote, not yet shown
   #unannounced = '';  // what it wrote on the screen, not yet in the live region
 
-  /** A new game, or the game `start` = {record, how: 'kept' or 'link', reached} played back. */
+  /**
+   * A new game, or the game `start` = {record, how: 'kept', 'link' or 'file', reached, notice}
+   * played back; `notice(outcome, over, lines read)`, where given, says how it came out.
+   */
   constructor(start = null) {
     this.session.begin();
     this.#playedAt = start?.record.playedAt ?? 0;
+    this.#notice = start?.notice;
     if (!start) return;
     this.session.stage = Stage.replaying;
     this.replay = new Replay(start.record, start.how, thisBuild());
@@ -109,6 +114,7 @@ export class PlayedGame {
   resumedNotice(outcome, over) {
     const {how, read, lines} = this.replay;
     this.replay = null;
+    if (this.#notice) return this.#notice(outcome, over, this.session.lines);
     const ended = over ? ' It is over: here is its end.' : '';
     if (outcome === 'ended') {
       return `In this new version of Quellmoor your game comes to its end after ${read} of its ${lines} words: ` +

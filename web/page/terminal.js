@@ -9,10 +9,12 @@
 // element, with no blank lines and each map told in words. The buttons follow the game:
 // while a menu waits they are its numbered choices; when a game ends, a button starts
 // another. Each game is an object of its own (game.js), which takes what the game writes:
-// kept as it goes (keep.js) and replayed on the next load, or shared as a link (share.js).
+// kept as it goes (keep.js) and replayed on the next load, shared as a link (share.js), or
+// saved as a file and opened again (files.js).
 
 import {PlayedGame} from './game.js';
 import {GameText} from './game_text.js';
+import {installGameFiles} from './files.js';
 import {everyWord, listKeptGames, offerWords} from './help.js';
 import {Keeper} from './keep.js';
 import {LineEditor} from './line_editor.js';
@@ -195,7 +197,7 @@ function send(line) {
       return;
   }
   current.stage = Stage.busy;
-  for (const topic of ['game', 'link', 'share']) say(topic);  // said of the game before this line
+  for (const topic of ['game', 'link', 'share', 'file']) say(topic);  // said of the game before this line
   current.typed(line);
   show(line + '\n');
   editor.remember(line);
@@ -393,12 +395,15 @@ function switchTo(start) {
 }
 
 const takeUpKept = (record) => switchTo({record, how: 'kept'});  // Help's Play
-// A link opened in this tab: its game plays here, under a key of its own.
-onLinkOpened(async (record) => {
+
+/** A game given to this tab, `start` (a link opened in it, a game file): it plays here, under a key of its own. */
+async function takeUpGiven(start) {
   if (!game) return;
   await keeper.fresh();
-  switchTo({record, how: 'link'});
-});
+  switchTo(start);
+}
+onLinkOpened((record) => takeUpGiven({record, how: 'link'}));
+installGameFiles(() => current.session.lines, takeUpGiven);
 
 const gameEvents = {
   onOutput(bytes) {
