@@ -995,16 +995,25 @@ describe('the page in chromium', () => {
     // A blank line is a line the game read: the file keeps it.
     const typed = ['n', 'e', 'buy', '6', '', 'stats'];
     const saved = await inContext(kPhone, async (context) => {
+      // A browser that keeps the page's storage once asked, as one does a page its player
+      // uses often; asked in the middle of play, it would say so before the file is saved.
+      await context.addInitScript(() => {
+        let kept = false;
+        StorageManager.prototype.persisted = async () => kept;
+        StorageManager.prototype.persist = async () => kept = true;
+      });
       const visitor = await context.newPage();
       await load(() => visitor.goto(url), visitor);
       await typeWords(visitor, typed);
       await expectText(await consoleScreen(typed), 'the game to save', visitor);
       await openHelp(visitor);
       await visitor.locator('#game-files').scrollIntoViewIfNeeded();
+      assert.equal(await visitor.textContent('#storage-kept'), 'This browser has not agreed to keep these games: ' +
+                   'it may clear them when it runs short of room. Save game to a file keeps one for good.');
       const [download] = await Promise.all([visitor.waitForEvent('download'), visitor.click('#save-game')]);
-      await visitor.waitForFunction(() => /This browser/.test(document.getElementById('storage-kept').textContent));
+      await visitor.waitForFunction(() => document.getElementById('storage-kept').textContent ===
+                                          'This browser has agreed to keep these games until you delete them.');
       await visitor.screenshot({path: path.join(artefacts, 'web-phone-game-files.png')});
-      console.log(`chromium, asked to keep storage: ${await visitor.textContent('#storage-kept')}`);
       assert.match(download.suggestedFilename(), /^quellmoor-\d{4}-\d\d-\d\d-5-words\.txt$/);
       const bytes = fs.readFileSync(await download.path());
       assert.equal(bytes.toString('latin1'), 'n\ne\nbuy\n6\n\nstats\n', 'the saved file');
