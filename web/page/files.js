@@ -20,7 +20,9 @@ const wordsSaid = (count) => `${count} word${count === 1 ? '' : 's'}`;
  */
 function openedNotice(name, lines) {
   return (outcome, over, read) => {
-    if (outcome === 'ended') {
+    // At its last prompt the game reads one word more, whatever it is, and ends: a file saved
+    // after that word ends there too, and is not cut short.
+    if (outcome === 'ended' && wordsIn(lines.slice(read.length)) > 1) {
       return `The game in ${name} comes to its end after ${wordsIn(read)} of its ${wordsSaid(wordsIn(lines))}: ` +
              'here it is.';
     }

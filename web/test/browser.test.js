@@ -1074,6 +1074,11 @@ describe('the page in chromium', () => {
       await expectText(await consoleScreen(['stats', 'quit']), 'the end of the dropped file\'s game', player);
       assert.equal(await player.textContent('#notice [data-topic="game"]'),
                    'The game in ended.txt comes to its end after 2 of its 4 words: here it is.New game');
+      // The word a game reads at its last prompt is its last: a file saved after it is whole.
+      await player.setInputFiles('#game-file', {name: 'over.txt', mimeType: 'text/plain', buffer: Buffer.from('stats\nquit\nquit\n')});
+      await player.waitForFunction(() => /over\.txt/.test(document.getElementById('notice').textContent));
+      assert.equal(await player.textContent('#notice [data-topic="game"]'),
+                   'The game in over.txt is open, over: here is its end.New game');
     });
   });
 
