@@ -37,7 +37,7 @@ function linesOf(text) {
   return lines.map((line) => line.endsWith('\r') ? line.slice(0, -1) : line);
 }
 
-/** Line `at` (from 0) of `lines` as a player counts lines. */
+/** The line at `at` (from 0), as a player counts lines. */
 const lineNumber = (at) => `line ${(at + 1).toLocaleString('en')}`;
 
 /**
@@ -55,7 +55,7 @@ export function readGameFile(bytes) {
   }
   const lines = linesOf(text);
   const control = lines.findIndex((line) => kControl.test(line));
-  if (control >= 0) return {refused: `its ${lineNumber(control)} holds a control character, which no text of words does`};
+  if (control >= 0) return {refused: `its ${lineNumber(control)} holds a control character, which typed words never hold`};
   const long = lines.findIndex((line) => line.length > kLongestLine);
   if (long >= 0) return {refused: `its ${lineNumber(long)} is longer than ${kLongestLine.toLocaleString('en')} characters`};
   return {lines};

@@ -1048,7 +1048,7 @@ describe('the page in chromium', () => {
       const refused = (why) => `The file no-game.txt is not a Quellmoor game: ${why}.`;
       const noGames = [
         [Buffer.alloc(1024 * 1024 + 1, 'look\n'), refused('it is larger than 1 MB, more than any game holds')],
-        [Buffer.from('n\ne\0\nlook\n'), refused('its line 2 holds a control character, which no text of words does')],
+        [Buffer.from('n\ne\0\nlook\n'), refused('its line 2 holds a control character, which typed words never hold')],
         [Buffer.from([0x6c, 0x6f, 0x6f, 0x6b, 0x0a, 0xe9, 0x0a]), refused('it is not plain text (UTF-8)')],
         [Buffer.from('look '.repeat(20000)), refused('its line 1 is longer than 4,096 characters')],
         [Buffer.alloc(0), refused('it is empty')],
