@@ -1026,7 +1026,9 @@ describe('the page in chromium', () => {
       // a plain visit takes up once the tab is closed.
       let player = await context.newPage();
       await load(() => player.goto(url), player);
-      await player.setInputFiles('#game-file', {name: saved.name, mimeType: 'text/plain', buffer: saved.bytes});
+      await openHelp(player);
+      const [chooser] = await Promise.all([player.waitForEvent('filechooser'), player.click('#open-game')]);
+      await chooser.setFiles({name: saved.name, mimeType: 'text/plain', buffer: saved.bytes});
       await expectText(await consoleScreen(typed), 'the game opened from its file', player);
       assert.equal(await player.textContent('#notice [data-topic="game"]'),
                    `The game in ${saved.name} is open, to play on from here.New game`);
