@@ -27,14 +27,19 @@ export class PlayedGame {
   /** What to do once the game has been ended (the page's 'ending' stage). */
   then = null;
   #playedBack = [];  // the lines of the game played back
+  #notice;  // the notice of a game played back that brings its own (a game file's)
   #decoder = new TextDecoder();
   #unshown = '';      // what the game wrote, not yet shown
   #unannounced = '';  // what it wrote on the screen, not yet in the live region
 
-  /** A new game, or the game `start` = {record, how: 'kept' or 'link', unkept, lost} (keep.js) played back. */
+  /**
+   * A new game, or the game `start` = {record, how: 'kept', 'link' or 'file', unkept, lost, notice}
+   * (keep.js) played back; `notice(outcome, over, lines read)`, where given, says how it came out.
+   */
   constructor(start = null) {
     this.session.begin();
     if (!start) return;
+    this.#notice = start.notice;
     this.session.stage = Stage.replaying;
     this.replay = new Replay(start.record, start.how, thisBuild());
     this.#playedBack = start.record.lines;
@@ -114,6 +119,7 @@ export class PlayedGame {
     const {how, read} = this.replay;
     const lines = this.#playedBack;
     this.replay = null;
+    if (this.#notice) return this.#notice(outcome, over, this.session.lines);
     const ended = over ? ' It is over: here is its end.' : '';
     const lost = this.lost > 0 ? `${lostWords(this.lost)} Here is the game you played before it.` : '';
     const behind = this.unkept > 0

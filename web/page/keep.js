@@ -387,6 +387,19 @@ export class Keeper {
     return {record, how: 'link'};
   }
 
+  /**
+   * Takes up in this tab, under a key of its own, the game a file carries, `start` = {record,
+   * how: 'file', ...}, for the page to play: the player's own from the start, played last.
+   */
+  async openOwn(start) {
+    await this.fresh(start.record);
+    if (this.#local) {
+      this.#order = this.#nextOrder();
+      this.#playedAt = this.#now();
+    }
+    return start;
+  }
+
   /** Takes up the kept game `key` in this tab; resolves to its record, or null if another tab holds it. */
   async switchTo(key) {
     const record = this.#local && this.#record(key);

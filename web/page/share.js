@@ -3,7 +3,7 @@
 // browser never sends to a server; share_link.js writes and reads it): whoever opens it finds
 // the game replayed, and plays on from there (in a new version of the game, as far as its
 // rules take the lines).
-// The transcript is saved as a file, or on a phone handed to the share sheet.
+// The transcript is saved as a file, or on a phone handed to the share sheet (a game file too).
 
 import {backToField, say} from './notice.js';
 import {linkTo, readLink} from './share_link.js';
@@ -40,18 +40,22 @@ function download(file) {
   setTimeout(() => URL.revokeObjectURL(link.href), 1000);
 }
 
+/** Saves `file` as a download, or on a phone hands it to the share sheet, titled `title`. */
+export function handOver(file, title) {
+  if (!canShare({files: [file]})) {
+    download(file);
+    return;
+  }
+  navigator.share({files: [file], title}).catch((error) => {
+    if (error.name !== 'AbortError') download(file);
+  });
+}
+
 /** The buttons that save the transcript (`transcript()`) and share the game (`record()`). */
 export function installSharing(transcript, record) {
   document.getElementById('save').addEventListener('click', (event) => {
     backToField(event);
-    const file = new File([transcript()], 'quellmoor-transcript.txt', {type: 'text/plain'});
-    if (!canShare({files: [file]})) {
-      download(file);
-      return;
-    }
-    navigator.share({files: [file], title: 'Quellmoor transcript'}).catch((error) => {
-      if (error.name !== 'AbortError') download(file);
-    });
+    handOver(new File([transcript()], 'quellmoor-transcript.txt', {type: 'text/plain'}), 'Quellmoor transcript');
   });
   document.getElementById('share').addEventListener('click', () => {
     const link = linkTo(location.href.split('#')[0], record());

@@ -9,10 +9,12 @@
 // element, with no blank lines and each map told in words. The buttons follow the game:
 // while a menu waits they are its numbered choices; when a game ends, a button starts
 // another. Each game is an object of its own (game.js), which takes what the game writes:
-// kept as it goes (keep.js) and replayed on the next load, or shared as a link (share.js).
+// kept as it goes (keep.js) and replayed on the next load, shared as a link (share.js), or
+// saved as a file and opened again (files.js).
 
 import {PlayedGame} from './game.js';
 import {GameText} from './game_text.js';
+import {installGameFiles} from './files.js';
 import {everyWord, listKeptGames, offerWords} from './help.js';
 import {keeperForThisPage} from './keep.js';
 import {LineEditor} from './line_editor.js';
@@ -195,7 +197,7 @@ function send(line) {
       return;
   }
   current.stage = Stage.busy;
-  for (const topic of ['game', 'link', 'share']) say(topic);  // said of the game before this line
+  for (const topic of ['game', 'link', 'share', 'file']) say(topic);  // said of the game before this line
   current.typed(line);
   show(line + '\n');
   editor.remember(line);
@@ -393,22 +395,26 @@ function switchTo(start) {
 }
 
 const takeUpKept = (record) => switchTo({record, how: 'kept'});  // Help's Play
-let openedEarly = null;  // the game opened before the game could play it
+let openedEarly = null;  // how to take up the game opened before the game could play it
 let gameUp = false;      // the game plays what is opened at once
 
 /**
- * Plays in this tab the game `record` (session.js) that a link or a file carries, as the
- * player's own once they play a word in it; the game the tab had stays kept. Opened before the
- * game is up (it loads, or failed to), it is played once it is.
+ * Plays in this tab the game that `takeUp()` (keep.js) takes up for a link or a file; the
+ * game the tab had stays kept. Opened before the game is up (it loads, or failed to), it is
+ * played once it is.
  */
-export async function openGame(record) {
+async function openGiven(takeUp) {
   if (!gameUp) {
-    openedEarly = record;
+    openedEarly = takeUp;
     return;
   }
-  switchTo(await keeper.open(record));
+  switchTo(await takeUp());
 }
+/** A link's game `record` (session.js), the player's own once they play a word in it. */
+const openGame = (record) => openGiven(() => keeper.open(record));
 onLinkOpened(openGame);
+// A game file's game (files.js), the player's own from the start.
+installGameFiles(() => current.session.lines, (start) => openGiven(() => keeper.openOwn(start)));
 
 const gameEvents = {
   onOutput(bytes) {
@@ -461,9 +467,9 @@ function loadGame(again = false) {
     showButtons(words);
     let start = await takingUp;
     while (openedEarly) {
-      const opened = openedEarly;
+      const takeUp = openedEarly;
       openedEarly = null;
-      start = await keeper.open(opened);
+      start = await takeUp();
     }
     gameUp = true;
     begin(start);

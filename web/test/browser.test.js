@@ -1056,6 +1056,104 @@ describe('the page in chromium', () => {
     });
   });
 
+  /** Every key and value of `on`'s localStorage. */
+  const storageOf = (on) => on.evaluate(() => Object.fromEntries(Object.entries(localStorage)));
+
+  test('a game saved to a file plays the same in the console program and in another browser, as the player\'s own; ' +
+       'a file that is no game is refused, nothing kept changed; one whose game ends early opens at that end',
+       async () => {
+    // A blank line is a line the game read: the file keeps it.
+    const typed = ['n', 'e', 'buy', '6', '', 'stats'];
+    const saved = await inContext(kPhone, async (context) => {
+      // A browser that keeps the page's storage once asked, as one does a page its player
+      // uses often; asked in the middle of play, it would say so before the file is saved.
+      await context.addInitScript(() => {
+        let kept = false;
+        StorageManager.prototype.persisted = async () => kept;
+        StorageManager.prototype.persist = async () => kept = true;
+      });
+      const visitor = await context.newPage();
+      await load(() => visitor.goto(url), visitor);
+      await typeWords(visitor, typed);
+      await expectText(await consoleScreen(typed), 'the game to save', visitor);
+      await openHelp(visitor);
+      await visitor.locator('#game-files').scrollIntoViewIfNeeded();
+      assert.equal(await visitor.textContent('#storage-kept'), 'This browser has not agreed to keep these games: ' +
+                   'it may clear them when it runs short of room. Save game to a file keeps one for good.');
+      const [download] = await Promise.all([visitor.waitForEvent('download'), visitor.click('#save-game')]);
+      await visitor.waitForFunction(() => document.getElementById('storage-kept').textContent ===
+                                          'This browser has agreed to keep these games until you delete them.');
+      await visitor.screenshot({path: path.join(artefacts, 'web-phone-game-files.png')});
+      assert.match(download.suggestedFilename(), /^quellmoor-\d{4}-\d\d-\d\d-5-words\.txt$/);
+      const bytes = fs.readFileSync(await download.path());
+      assert.equal(bytes.toString('latin1'), 'n\ne\nbuy\n6\n\nstats\n', 'the saved file');
+      // Piped into the console program, the file plays the game on the page's screen.
+      await expectText(await consoleScreen(typed, bytes), 'the console program fed the saved file', visitor);
+      return {name: download.suggestedFilename(), bytes};
+    });
+    await inContext({}, async (context) => {
+      // Opened in another browser: the same game, played on there as the player's own, which
+      // a plain visit takes up once the tab is closed.
+      let player = await context.newPage();
+      await load(() => player.goto(url), player);
+      await openHelp(player);
+      const [chooser] = await Promise.all([player.waitForEvent('filechooser'), player.click('#open-game')]);
+      await chooser.setFiles({name: saved.name, mimeType: 'text/plain', buffer: saved.bytes});
+      await expectText(await consoleScreen(typed), 'the game opened from its file', player);
+      assert.equal(await player.textContent('#notice [data-topic="game"]'),
+                   `The game in ${saved.name} is open, to play on from here.New game`);
+      await player.waitForFunction((count) => JSON.parse(localStorage.getItem(window.quellmoor.keptAs))?.lines.length === count,
+                                   typed.length);
+      await player.close();
+      player = await context.newPage();
+      await player.goto(url);
+      await expectText(await consoleScreen(typed), 'the file\'s game on a plain visit', player);
+      await typeWords(player, ['look']);
+      await expectText(await consoleScreen([...typed, 'look']), 'the file\'s game played on', player);
+    });
+    await inContext(kPhone, async (context) => {
+      const player = await context.newPage();
+      await load(() => player.goto(url), player);
+      await typeWords(player, ['stats', 'n']);
+      await player.waitForFunction(() => localStorage.getItem(window.quellmoor.keptAs)?.includes('"n"'));
+      const kept = await storageOf(player);
+      const refused = (why) => `The file no-game.txt is not a Quellmoor game: ${why}.`;
+      const noGames = [
+        [Buffer.alloc(1024 * 1024 + 1, 'look\n'), refused('it is larger than 1 MB, more than any game holds')],
+        [Buffer.from('n\ne\0\nlook\n'), refused('its line 2 holds a control character, which typed words never hold')],
+        [Buffer.from([0x6c, 0x6f, 0x6f, 0x6b, 0x0a, 0xe9, 0x0a]), refused('it is not plain text (UTF-8)')],
+        [Buffer.from('look '.repeat(20000)), refused('its line 1 is longer than 4,096 characters')],
+        [Buffer.alloc(0), refused('it is empty')],
+      ];
+      for (const [buffer, sentence] of noGames) {
+        await player.setInputFiles('#game-file', {name: 'no-game.txt', mimeType: 'text/plain', buffer});
+        await player.waitForFunction((sentence) => document.getElementById('notice').textContent === sentence, sentence);
+        if (buffer.length === 0) await player.screenshot({path: path.join(artefacts, 'web-phone-file-refused.png')});
+      }
+      await expectText(await consoleScreen(['stats', 'n']), 'the game after files refused', player);
+      assert.deepEqual(await storageOf(player), kept, 'kept after files refused');
+      // Windows' line ends, its byte-order mark, no end to the last line: the game as written.
+      await player.setInputFiles('#game-file', {name: 'windows.txt', mimeType: 'text/plain',
+                                                buffer: Buffer.from('\ufeffstats\r\nn\r\n\r\nlook')});
+      await expectText(await consoleScreen(['stats', 'n', '', 'look']), 'a file written on Windows', player);
+      // Dropped on the page: a file whose game ends before its last words opens at that end.
+      const dropped = await player.evaluateHandle(() => {
+        const files = new DataTransfer();
+        files.items.add(new File(['stats\nquit\nlook\n\nlook\n'], 'ended.txt', {type: 'text/plain'}));
+        return files;
+      });
+      await player.dispatchEvent('#screen', 'drop', {dataTransfer: dropped});
+      await expectText(await consoleScreen(['stats', 'quit']), 'the end of the dropped file\'s game', player);
+      assert.equal(await player.textContent('#notice [data-topic="game"]'),
+                   'The game in ended.txt comes to its end after 2 of its 4 words: here it is.New game');
+      // The word a game reads at its last prompt is its last: a file saved after it is whole.
+      await player.setInputFiles('#game-file', {name: 'over.txt', mimeType: 'text/plain', buffer: Buffer.from('stats\nquit\nquit\n')});
+      await player.waitForFunction(() => /over\.txt/.test(document.getElementById('notice').textContent));
+      assert.equal(await player.textContent('#notice [data-topic="game"]'),
+                   'The game in over.txt is open, over: here is its end.New game');
+    });
+  });
+
   test('a new build waits for the player, keeps the game and leaves other caches alone; a file is fetched once',
        async () => {
     // A copy of the site, served on its own, then changed as a new build changes it.

@@ -23,10 +23,9 @@ function consoleProgram() {
 /**
  * The console window's text once `lines` are typed into it, each echoed where it was typed:
  * the console program's output up to its wait for the next line (or to its end, if the
- * lines end the game).
+ * lines end the game). `input`: the bytes the program reads, where they are a file's.
  */
-async function consoleScreen(lines) {
-  const input = Buffer.from(lines.map((line) => line + '\n').join(''));
+async function consoleScreen(lines, input = Buffer.from(lines.map((line) => line + '\n').join(''))) {
   const run = await playConsoleByLines(consoleProgram(), input);
   assert.equal(run.status, 0, 'the console program failed');
   let text = '';

@@ -3,7 +3,7 @@
 // its WebKitWebDriver through selenium-webdriver, on an Xvfb screen of its own). In each: the
 // page loads, typed words and a shop's choice pressed as a button are answered with the
 // console's very screen, a reload resumes the game, the page plays on with its server stopped
-// after one visit, and nothing is reported as an error. An engine that cannot start fails.
+// after one visit, a game file dropped on it plays, and nothing is reported as an error. An engine that cannot start fails.
 
 'use strict';
 
@@ -249,6 +249,20 @@ for (const [name, start] of [['firefox', startFirefox], ['webkit', startWebKit]]
       await engine.reload();
       await expectConsoleScreen('the screen reloaded with no server');
       await play('stats');
+    });
+
+    test('a game file dropped on the page plays; Help says whether the browser keeps the games', kInTime, async () => {
+      await ready();
+      await engine.run(() => {
+        const files = new DataTransfer();
+        files.items.add(new File(['stats\r\nn\r\n'], 'game.txt', {type: 'text/plain'}));
+        document.getElementById('screen').dispatchEvent(new DragEvent('drop', {dataTransfer: files, bubbles: true}));
+      });
+      played.splice(0, played.length, 'stats', 'n');
+      await expectConsoleScreen('the screen of the dropped file\'s game');
+      const line = await engine.run(() => document.getElementById('storage-kept').textContent);
+      console.log(`${name}, asked to keep the page's storage: ${line}`);
+      assert.match(line, /^This browser .*\.$/);
     });
 
     test('no error on the console', kInTime, async () => {
