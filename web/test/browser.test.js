@@ -25,6 +25,7 @@ const {playConsoleByLines} = require('./console_driver.js');
 const root = path.join(__dirname, '..', '..');
 const site = currentSite();
 const artefacts = path.join(root, 'build-web');
+const kPlainHost = 'quellmoor.test';
 const kEndOffer = '[The game is over. Press Enter or New game to play again.]';
 
 /** The console program's answer to the last of `lines`, as it is announced: its lines but the blank ones. */
@@ -47,10 +48,45 @@ async function heard(on) {
 
 /** Fails with what axe-core finds serious or critical on the page as it is. */
 async function assertAccessible(on) {
-  await on.addScriptTag({path: require.resolve('axe-core/axe.min.js')});
+  // Run as the browser's tools run a script, not as a script of the page, which its policy refuses.
+  await on.evaluate(fs.readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8'));
   const violations = await on.evaluate(async () => (await window.axe.run()).violations);
   const serious = violations.filter((found) => ['serious', 'critical'].includes(found.impact));
   assert.deepEqual(serious.map((found) => `${found.id}: ${found.help}`), []);
+}
+
+// Every violation of the page's Content-Security-Policy on any page of these tests (the
+// browser's own report of it): the page must play whole under its policy.
+const violations = [];
+
+/** `browser`, whose every page and context reports what violates a page's policy into `violations`. */
+function watchingPolicy(browser) {
+  const watch = (context) => {
+    context.on('console', (message) => {
+      if (message.text().startsWith('policy violation:')) violations.push(`${message.text()} (${context.pages()[0]?.url()})`);
+    });
+    return context.addInitScript(() => addEventListener('securitypolicyviolation', (event) => {
+      console.error(`policy violation: ${event.effectiveDirective} ${event.blockedURI} ${event.sourceFile}:${event.lineNumber}`);
+    }));
+  };
+  const [newContext, newPage] = [browser.newContext.bind(browser), browser.newPage.bind(browser)];
+  return Object.assign(browser, {
+    async newContext(options) {
+      const context = await newContext(options);
+      await watch(context);
+      return context;
+    },
+    async newPage(options) {
+      const made = await newPage(options);
+      await watch(made.context());
+      return made;
+    },
+  });
+}
+
+/** Fails with the violations of the page's policy met so far. */
+function assertPolicyHeld() {
+  assert.deepEqual(violations, [], 'violations of the page\'s Content-Security-Policy');
 }
 
 describe('the page in chromium', () => {
@@ -64,7 +100,9 @@ describe('the page in chromium', () => {
     consoleProgram();  // the reference, before anything is played
     server = await serve(site, 0);
     url = `http://127.0.0.1:${server.address().port}/`;
-    browser = await launchChromium();
+    // A name for this machine that is not localhost, whose plain http the browser treats as
+    // any other site's: not a secure context.
+    browser = watchingPolicy(await launchChromium([`--host-resolver-rules=MAP ${kPlainHost} 127.0.0.1`]));
     page = await browser.newPage({viewport: {width: 820, height: 560}});
     page.on('pageerror', (error) => console.log(`page error: ${error}`));
   });
@@ -168,6 +206,9 @@ describe('the page in chromium', () => {
       size: window.quellmoor.size(),
     }));
     assert.deepEqual(timing.size, {cols: 80, rows: 25});
+    // Under its own policy, the page's style and scripts all come, and the game runs.
+    assert.equal(await page.evaluate(() => getComputedStyle(document.body).containerType), 'size');
+    assertPolicyHeld();
 
     // The page's own files; the compressed copies beside them are another form of the same.
     const files = fs.readdirSync(site).sort().filter((name) => !/\.(br|gz)$/.test(name)).map((name) => {
@@ -656,6 +697,7 @@ describe('the page in chromium', () => {
     await phone.tap('#words >> text="stats"');
     await phone.waitForFunction(() => window.quellmoor.text().includes('Health: 100/100'));
     await phone.context().close();
+    assertPolicyHeld();  // served by the worker, as by the server
   });
 
   test('a failed load says what failed and offers to try again; a word typed meanwhile shows, then is played',
@@ -745,6 +787,7 @@ describe('the page in chromium', () => {
       run();
       await expectText(await consoleScreen(['stats', 'n']), 'the words entered before the script ran', slow);
       assert.equal(slow.url(), url);
+      assertPolicyHeld();
     });
   });
 
@@ -986,6 +1029,25 @@ describe('the page in chromium', () => {
     });
   });
 
+  test('at a plain http address the game plays, and the page says once, quietly, what https would add', async () => {
+    const plainHttp = /This address is plain http: the game plays, but cannot be kept for play with no network/;
+    assert.doesNotMatch(await page.textContent('#notice'), plainHttp, 'at 127.0.0.1, a secure context');
+    await inContext({}, async (context) => {
+      const visitor = await context.newPage();
+      const address = `http://${kPlainHost}:${server.address().port}/`;
+      await load(() => visitor.goto(address), visitor);
+      assert.equal(await visitor.evaluate(() => window.isSecureContext), false);
+      assert.match(await visitor.textContent('#notice'), plainHttp);
+      assert.equal(await visitor.locator('#notice button').count(), 0, 'nothing to answer');
+      await typeWords(visitor, ['stats']);
+      await expectText(await consoleScreen(['stats']), 'the game at a plain http address', visitor);
+      // Said once in this browser: not at the next visit.
+      await load(() => visitor.goto(address), visitor);
+      assert.doesNotMatch(await visitor.textContent('#notice'), plainHttp);
+    });
+    assertPolicyHeld();
+  });
+
   test('a new build waits for the player, keeps the game and leaves other caches alone; a file is fetched once',
        async () => {
     // A copy of the site, served on its own, then changed as a new build changes it.
@@ -1069,6 +1131,7 @@ describe('the page in chromium', () => {
       fs.appendFileSync(index, '<!-- the host\'s -->\n');
       await visitor.evaluate(() => document.dispatchEvent(new Event('visibilitychange')));
       await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('could not be installed'));
+      assertPolicyHeld();
     } finally {
       await context.close();
       copyServer.close();
