@@ -1031,9 +1031,10 @@ describe('the page in chromium', () => {
 
   test('at a plain http address the game plays, and the page says once, quietly, what https would add', async () => {
     const plainHttp = /This address is plain http: the game plays, but cannot be kept for play with no network/;
-    assert.doesNotMatch(await page.textContent('#notice'), plainHttp, 'at 127.0.0.1, a secure context');
     await inContext({}, async (context) => {
       const visitor = await context.newPage();
+      await load(() => visitor.goto(url), visitor);
+      assert.doesNotMatch(await visitor.textContent('#notice'), plainHttp, 'at 127.0.0.1, a secure context');
       const address = `http://${kPlainHost}:${server.address().port}/`;
       await load(() => visitor.goto(address), visitor);
       assert.equal(await visitor.evaluate(() => window.isSecureContext), false);
