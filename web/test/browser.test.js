@@ -59,7 +59,7 @@ async function assertAccessible(on) {
 // browser's own report of it): the page must play whole under its policy.
 const violations = [];
 
-/** `browser`, whose every page and context reports what violates a page's policy into `violations`. */
+/** `browser`, whose every context (a page's own too) reports what violates a page's policy into `violations`. */
 function watchingPolicy(browser) {
   const watch = (context) => {
     context.on('console', (message) => {
@@ -69,17 +69,13 @@ function watchingPolicy(browser) {
       console.error(`policy violation: ${event.effectiveDirective} ${event.blockedURI} ${event.sourceFile}:${event.lineNumber}`);
     }));
   };
-  const [newContext, newPage] = [browser.newContext.bind(browser), browser.newPage.bind(browser)];
+  // Playwright's newPage makes its page's context with newContext.
+  const newContext = browser.newContext.bind(browser);
   return Object.assign(browser, {
     async newContext(options) {
       const context = await newContext(options);
       await watch(context);
       return context;
-    },
-    async newPage(options) {
-      const made = await newPage(options);
-      await watch(made.context());
-      return made;
     },
   });
 }
