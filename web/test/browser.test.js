@@ -750,20 +750,24 @@ describe('the page in chromium', () => {
       await failed.unroute('**/quellmoor.js');
       await failed.click('#again');
       await expectText(await consoleScreen([]), 'the game once quellmoor.js arrived', failed);
-      // So is an index.html of another build than the page's script: the page is loaded once
-      // more (a server updated meanwhile would serve one build), then it is said.
-      const index = fs.readFileSync(path.join(site, 'index.html'), 'utf8')
-                        .replace(/data-build="\w+"/, 'data-build="0123456789abcdef"');
-      const stale = await context.newPage();
-      let loads = 0;
-      await stale.route((address) => address.pathname === '/', (route) => {
-        loads++;
-        route.fulfill({body: index, contentType: 'text/html'});
-      });
-      await stale.goto(url);
-      await stale.waitForFunction(() => window.quellmoor?.stage === 'failed');
-      assert.match((await heard(stale)).join('\n'), /from two versions of the game/);
-      assert.equal(loads, 2, 'loads of the page');
+      // So is an index.html of another build than the page's script, or a style sheet or first
+      // script (a host's old compressed copy): the page is loaded once more (a server updated
+      // meanwhile would serve one build), then it is said.
+      const build = fs.readFileSync(path.join(site, 'index.html'), 'utf8').match(/data-build="(\w+)"/)[1];
+      for (const [file, type] of [['index.html', 'text/html'], ['page.css', 'text/css'], ['early.js', 'text/javascript']]) {
+        const old = fs.readFileSync(path.join(site, file), 'utf8').replaceAll(build, '0123456789abcdef');
+        const stale = await context.newPage();
+        let loads = 0;
+        await stale.route((address) => address.pathname === (file === 'index.html' ? '/' : `/${file}`), (route) => {
+          loads++;
+          route.fulfill({body: old, contentType: type});
+        });
+        await stale.goto(url);
+        await stale.waitForFunction(() => window.quellmoor?.stage === 'failed');
+        assert.match((await heard(stale)).join('\n'), /from two versions of the game/, file);
+        assert.equal(loads, 2, `loads of ${file}`);
+        await stale.close();
+      }
 
       // Enter and a word button before the page's script has run (a slow line): no form is
       // sent, and both are played once the game is ready.
