@@ -170,6 +170,12 @@ function get(port, target, headers = {}) {
 
 const kUnpack = {br: zlib.brotliDecompressSync, gzip: zlib.gunzipSync, undefined: (bytes) => bytes};
 
+test('every policy the guide gives, for any server, is the page\'s own with frame-ancestors', () => {
+  const given = guide.match(/default-src 'self'[^"\n]*/g);
+  assert.ok(given.length >= 5, `${given.length} policies in the guide`);
+  for (const policy of given) assert.equal(policy, kSafeguards['content-security-policy']);
+});
+
 for (const [name, start] of [['nginx', startNginx], ['caddy', startCaddy]]) {
   describe(`the guide's ${name}`, () => {
     let work;
