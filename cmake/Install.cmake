@@ -22,7 +22,7 @@ install(CODE "
 install(FILES ${PROJECT_SOURCE_DIR}/docs/playing.md ${PROJECT_SOURCE_DIR}/docs/web.png
               ${PROJECT_SOURCE_DIR}/docs/web-phone.png ${PROJECT_SOURCE_DIR}/CONTRIBUTING.md
               ${PROJECT_SOURCE_DIR}/docs/packaging.md ${PROJECT_SOURCE_DIR}/docs/web.md
-              ${PROJECT_SOURCE_DIR}/docs/windows.md
+              ${PROJECT_SOURCE_DIR}/docs/windows.md ${PROJECT_SOURCE_DIR}/docs/hosting.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(CODE "
     set(QUELLMOOR_SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")

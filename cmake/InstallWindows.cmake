@@ -21,6 +21,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/playing.md ${PROJECT_SOURCE_DIR}/docs/web.png
               ${PROJECT_SOURCE_DIR}/docs/web-phone.png ${PROJECT_SOURCE_DIR}/docs/packaging.md
               ${PROJECT_SOURCE_DIR}/docs/web.md ${PROJECT_SOURCE_DIR}/docs/windows.md
+              ${PROJECT_SOURCE_DIR}/docs/hosting.md
         DESTINATION docs)
 
 set(CPACK_GENERATOR ZIP)

@@ -143,6 +143,7 @@ expected="./games/quellmoor
 ./share/doc/quellmoor/README.md
 ./share/doc/quellmoor/changelog.gz
 ./share/doc/quellmoor/copyright
+./share/doc/quellmoor/hosting.md
 ./share/doc/quellmoor/packaging.md
 ./share/doc/quellmoor/playing.md
 ./share/doc/quellmoor/web-phone.png
@@ -209,7 +210,7 @@ check_zip() {
     local folder
     folder=$(basename "$1" .zip)
     actual=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$1")
-    [ "$actual" = "$(printf '%s\n' CONTRIBUTING.md LICENSE.txt README.md docs/ docs/packaging.md \
+    [ "$actual" = "$(printf '%s\n' CONTRIBUTING.md LICENSE.txt README.md docs/ docs/hosting.md docs/packaging.md \
         docs/playing.md docs/web-phone.png docs/web.md docs/web.png docs/windows.md quellmoor.exe | sed "s|^|$folder/|")" ] ||
         fail "the zip holds other files:
 $actual"

@@ -16,10 +16,23 @@ function mixedBuilds() {
   return new Error(kMixedBuilds);
 }
 
-/** True if index.html, page.js and quellmoor.js are of one build (or the page is not built: its sources). */
+/**
+ * The build page.css and early.js name, where they arrived: a host that kept an old copy of
+ * either (a compressed one not uploaded again) is found out, as for the other files.
+ */
+function buildsOfStyleAndFirstScript() {
+  const style = getComputedStyle(document.documentElement).getPropertyValue('--build').trim().replace(/^"|"$/g, '');
+  return [style, window.quellmoorEarlyBuild].filter(Boolean);
+}
+
+/**
+ * True if index.html, page.css, early.js, page.js and quellmoor.js are of one build (or the
+ * page is not built: its sources).
+ */
 function pageOfOneBuild() {
   if (!/^[0-9a-f]{16}$/.test(kBuild)) return true;
-  return document.documentElement.dataset.build === kBuild && createQuellmoor.build === kBuild;
+  return document.documentElement.dataset.build === kBuild && createQuellmoor.build === kBuild &&
+         buildsOfStyleAndFirstScript().every((build) => build === kBuild);
 }
 
 // A load that found two builds loads the page once more, at once: a server updated between

@@ -33,6 +33,19 @@ const kTypes = {
 // Worth compressing: text and WebAssembly (a PNG is compressed already).
 const kCompressible = new Set(['.html', '.js', '.mjs', '.css', '.wasm', '.txt', '.json', '.svg', '.webmanifest']);
 
+// Sent with every answer. The page's own policy (its <meta> in index.html) with what only a
+// header can say: that no other site may frame the page (a click on a framed, hidden page
+// would be the player's). The rest: no file is taken for another type than it is sent as, and
+// no other site learns the page's address from a link followed from it.
+const kPolicy = "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self'; " +
+                "font-src 'none'; connect-src 'self'; manifest-src 'self'; worker-src 'self'; frame-src 'none'; " +
+                "object-src 'none'; base-uri 'none'; form-action 'none'";
+const kSafeguards = {
+  'Content-Security-Policy': `${kPolicy}; frame-ancestors 'none'`,
+  'X-Content-Type-Options': 'nosniff',
+  'Referrer-Policy': 'no-referrer',
+};
+
 // Longer paths are refused (no file of the site has a name near this long). The query is not
 // counted: the server ignores it, and Node refuses a request line over 16 KB on its own.
 const kLongestPath = 2048;
@@ -140,6 +153,29 @@ class GzipCache {
   }
 }
 
+/**
+ * Whether `file`, not a file of the site, is a folder of it: asked for without its slash, it is
+ * sent there (its page's relative addresses would otherwise name files of the folder above).
+ */
+async function isSiteFolder(realTop, file) {
+  try {
+    const real = await fs.promises.realpath(file);
+    return real.startsWith(realTop + path.sep) && (await fs.promises.stat(real)).isDirectory();
+  } catch {
+    return false;
+  }
+}
+
+/**
+ * Sends the folder `target` names (a path without its slash, perhaps a query) to its slash, by an
+ * address relative to it, which no path can turn into another site's (`//elsewhere`).
+ */
+function toFolder(response, target) {
+  const [pathname, query] = /^([^?#]*)(\?[^#]*)?/.exec(target.replace(/^https?:\/\/[^/?#]*/i, '')).slice(1);
+  const location = `./${pathname.slice(pathname.lastIndexOf('/') + 1)}/${query ?? ''}`;
+  refuse(response, 301, {Location: location});
+}
+
 /** Ends `response` with `status`, a line that says it, and `headers`. */
 function refuse(response, status, headers = {}) {
   const text = `${status} ${http.STATUS_CODES[status]}\n`;
@@ -192,6 +228,10 @@ async function answer(top, realTop, gzipCache, request, response) {
   }
   const file = fileFor(top, request.url);
   const found = typeof file === 'number' ? null : await siteFile(realTop, file);
+  if (found === null && typeof file === 'string' && await isSiteFolder(realTop, file)) {
+    toFolder(response, request.url);
+    return;
+  }
   if (found === null) {
     refuse(response, typeof file === 'number' ? file : 404);
     return;
@@ -230,6 +270,7 @@ async function serve(root, port) {
   }
   const gzipCache = new GzipCache();
   const server = http.createServer((request, response) => {
+    for (const [name, value] of Object.entries(kSafeguards)) response.setHeader(name, value);
     answer(top, realTop, gzipCache, request, response).catch(() => {
       if (response.headersSent) response.destroy();
       else refuse(response, 500);
@@ -244,7 +285,7 @@ async function serve(root, port) {
   });
 }
 
-module.exports = {serve, kCompressible};
+module.exports = {serve, kCompressible, kSafeguards};
 
 /** What stopped the server from starting, in words, for the port `port` and the folder `root`. */
 function whyNot(error, port, root) {

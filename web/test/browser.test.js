@@ -25,8 +25,8 @@ const {playConsoleByLines} = require('./console_driver.js');
 const root = path.join(__dirname, '..', '..');
 const site = currentSite();
 const artefacts = path.join(root, 'build-web');
+const kPlainHost = 'quellmoor.test';
 const kEndOffer = '[The game is over. Press Enter or New game to play again.]';
-const kLanHost = 'quellmoor.test';
 
 /** The console program's answer to the last of `lines`, as it is announced: its lines but the blank ones. */
 async function consoleAnswer(lines) {
@@ -48,10 +48,41 @@ async function heard(on) {
 
 /** Fails with what axe-core finds serious or critical on the page as it is. */
 async function assertAccessible(on) {
-  await on.addScriptTag({path: require.resolve('axe-core/axe.min.js')});
+  // Run as the browser's tools run a script, not as a script of the page, which its policy refuses.
+  await on.evaluate(fs.readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8'));
   const violations = await on.evaluate(async () => (await window.axe.run()).violations);
   const serious = violations.filter((found) => ['serious', 'critical'].includes(found.impact));
   assert.deepEqual(serious.map((found) => `${found.id}: ${found.help}`), []);
+}
+
+// Every violation of the page's Content-Security-Policy on any page of these tests (the
+// browser's own report of it): the page must play whole under its policy.
+const violations = [];
+
+/** `browser`, whose every context (a page's own too) reports what violates a page's policy into `violations`. */
+function watchingPolicy(browser) {
+  const watch = (context) => {
+    context.on('console', (message) => {
+      if (message.text().startsWith('policy violation:')) violations.push(`${message.text()} (${context.pages()[0]?.url()})`);
+    });
+    return context.addInitScript(() => addEventListener('securitypolicyviolation', (event) => {
+      console.error(`policy violation: ${event.effectiveDirective} ${event.blockedURI} ${event.sourceFile}:${event.lineNumber}`);
+    }));
+  };
+  // Playwright's newPage makes its page's context with newContext.
+  const newContext = browser.newContext.bind(browser);
+  return Object.assign(browser, {
+    async newContext(options) {
+      const context = await newContext(options);
+      await watch(context);
+      return context;
+    },
+  });
+}
+
+/** Fails with the violations of the page's policy met so far. */
+function assertPolicyHeld() {
+  assert.deepEqual(violations, [], 'violations of the page\'s Content-Security-Policy');
 }
 
 describe('the page in chromium', () => {
@@ -65,8 +96,9 @@ describe('the page in chromium', () => {
     consoleProgram();  // the reference, before anything is played
     server = await serve(site, 0);
     url = `http://127.0.0.1:${server.address().port}/`;
-    // quellmoor.test is a name of the host's own, as a home server on a LAN has: not a secure context.
-    browser = await launchChromium([`--host-resolver-rules=MAP ${kLanHost} 127.0.0.1`]);
+    // A name for this machine that is not localhost, whose plain http the browser treats as
+    // any other site's: not a secure context.
+    browser = watchingPolicy(await launchChromium([`--host-resolver-rules=MAP ${kPlainHost} 127.0.0.1`]));
     page = await browser.newPage({viewport: {width: 820, height: 560}});
     page.on('pageerror', (error) => console.log(`page error: ${error}`));
   });
@@ -170,6 +202,9 @@ describe('the page in chromium', () => {
       size: window.quellmoor.size(),
     }));
     assert.deepEqual(timing.size, {cols: 80, rows: 25});
+    // Under its own policy, the page's style and scripts all come, and the game runs.
+    assert.equal(await page.evaluate(() => getComputedStyle(document.body).containerType), 'size');
+    assertPolicyHeld();
 
     // The page's own files; the compressed copies beside them are another form of the same.
     const files = fs.readdirSync(site).sort().filter((name) => !/\.(br|gz)$/.test(name)).map((name) => {
@@ -672,6 +707,7 @@ describe('the page in chromium', () => {
     await phone.tap('#words >> text="stats"');
     await phone.waitForFunction(() => window.quellmoor.text().includes('Health: 100/100'));
     await phone.context().close();
+    assertPolicyHeld();  // served by the worker, as by the server
   });
 
   test('a failed load says what failed and offers to try again; a word typed meanwhile shows, then is played',
@@ -745,20 +781,24 @@ describe('the page in chromium', () => {
       await failed.unroute('**/quellmoor.js');
       await failed.click('#again');
       await expectText(await consoleScreen([]), 'the game once quellmoor.js arrived', failed);
-      // So is an index.html of another build than the page's script: the page is loaded once
-      // more (a server updated meanwhile would serve one build), then it is said.
-      const index = fs.readFileSync(path.join(site, 'index.html'), 'utf8')
-                        .replace(/data-build="\w+"/, 'data-build="0123456789abcdef"');
-      const stale = await context.newPage();
-      let loads = 0;
-      await stale.route((address) => address.pathname === '/', (route) => {
-        loads++;
-        route.fulfill({body: index, contentType: 'text/html'});
-      });
-      await stale.goto(url);
-      await stale.waitForFunction(() => window.quellmoor?.stage === 'failed');
-      assert.match((await heard(stale)).join('\n'), /from two versions of the game/);
-      assert.equal(loads, 2, 'loads of the page');
+      // So is an index.html of another build than the page's script, or a style sheet or first
+      // script (a host's old compressed copy): the page is loaded once more (a server updated
+      // meanwhile would serve one build), then it is said.
+      const build = fs.readFileSync(path.join(site, 'index.html'), 'utf8').match(/data-build="(\w+)"/)[1];
+      for (const [file, type] of [['index.html', 'text/html'], ['page.css', 'text/css'], ['early.js', 'text/javascript']]) {
+        const old = fs.readFileSync(path.join(site, file), 'utf8').replaceAll(build, '0123456789abcdef');
+        const stale = await context.newPage();
+        let loads = 0;
+        await stale.route((address) => address.pathname === (file === 'index.html' ? '/' : `/${file}`), (route) => {
+          loads++;
+          route.fulfill({body: old, contentType: type});
+        });
+        await stale.goto(url);
+        await stale.waitForFunction(() => window.quellmoor?.stage === 'failed');
+        assert.match((await heard(stale)).join('\n'), /from two versions of the game/, file);
+        assert.equal(loads, 2, `loads of ${file}`);
+        await stale.close();
+      }
 
       // Enter and a word button before the page's script has run (a slow line): no form is
       // sent, and both are played once the game is ready.
@@ -778,6 +818,7 @@ describe('the page in chromium', () => {
       run();
       await expectText(await consoleScreen(['stats', 'n']), 'the words entered before the script ran', slow);
       assert.equal(slow.url(), url);
+      assertPolicyHeld();
     });
   });
 
@@ -795,7 +836,7 @@ describe('the page in chromium', () => {
    * still play a game each, and a reload takes up the tab's own, every word of it.
    */
   async function twoTabsOverPlainHttp(context) {
-    const lan = url.replace('127.0.0.1', kLanHost);
+    const lan = url.replace('127.0.0.1', kPlainHost);
     const first = await context.newPage();
     await first.goto(lan);
     assert.deepEqual(await first.evaluate(() => [isSecureContext, 'locks' in navigator]), [false, false]);
@@ -1152,6 +1193,25 @@ describe('the page in chromium', () => {
       assert.equal(await player.textContent('#notice [data-topic="game"]'),
                    'The game in over.txt is open, over: here is its end.New game');
     });
+
+  test('at a plain http address the game plays, and the page says once, quietly, what https would add', async () => {
+    const plainHttp = /This address is plain http: the game plays, but cannot be kept for play with no network/;
+    await inContext({}, async (context) => {
+      const visitor = await context.newPage();
+      await load(() => visitor.goto(url), visitor);
+      assert.doesNotMatch(await visitor.textContent('#notice'), plainHttp, 'at 127.0.0.1, a secure context');
+      const address = `http://${kPlainHost}:${server.address().port}/`;
+      await load(() => visitor.goto(address), visitor);
+      assert.equal(await visitor.evaluate(() => window.isSecureContext), false);
+      assert.match(await visitor.textContent('#notice'), plainHttp);
+      assert.equal(await visitor.locator('#notice button').count(), 0, 'nothing to answer');
+      await typeWords(visitor, ['stats']);
+      await expectText(await consoleScreen(['stats']), 'the game at a plain http address', visitor);
+      // Said once in this browser: not at the next visit.
+      await load(() => visitor.goto(address), visitor);
+      assert.doesNotMatch(await visitor.textContent('#notice'), plainHttp);
+    });
+    assertPolicyHeld();
   });
 
   test('a new build waits for the player, keeps the game and leaves other caches alone; a file is fetched once',
@@ -1237,6 +1297,7 @@ describe('the page in chromium', () => {
       fs.appendFileSync(index, '<!-- the host\'s -->\n');
       await visitor.evaluate(() => document.dispatchEvent(new Event('visibilitychange')));
       await visitor.waitForFunction(() => document.getElementById('notice').textContent.includes('could not be installed'));
+      assertPolicyHeld();
     } finally {
       await context.close();
       copyServer.close();

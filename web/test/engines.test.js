@@ -29,29 +29,35 @@ const kStartMs = 90000;
 // Longer than any test takes, for a browser that stops answering.
 const kInTime = {timeout: 180000};
 
-// Kept first thing in the page: every error it meets, across reloads, whatever the engine can
-// report itself (WebKitWebDriver has no log to read).
-const kErrorRecorder = `<script>
-(() => {
+// Kept first thing in the page (a script of the site's own, which the page's policy lets
+// run): every error it meets, across reloads, whatever the engine can report itself
+// (WebKitWebDriver has no log to read), and whatever its policy refuses.
+const kErrorRecorder = `(() => {
   const keep = (what) => sessionStorage.setItem('errors',
       JSON.stringify([...JSON.parse(sessionStorage.getItem('errors') || '[]'), String(what)]));
   addEventListener('error', (event) => keep(event.target === window ? event.message
       : 'failed to load ' + (event.target.src || event.target.href)), true);
   addEventListener('unhandledrejection', (event) => keep('unhandled rejection: ' + event.reason));
+  addEventListener('securitypolicyviolation', (event) => keep(
+      \`policy violation: \${event.effectiveDirective} \${event.blockedURI} \${event.sourceFile}:\${event.lineNumber}\`));
   const error = console.error;
   console.error = (...args) => {
     keep(args.join(' '));
     error.apply(console, args);
   };
 })();
-</script>`;
+`;
 
 /** A copy of the site whose page keeps its errors, with the worker that keeps that page. */
 function siteRecordingErrors() {
   const copy = fs.mkdtempSync(path.join(site, '..', 'engines-'));
   fs.cpSync(site, copy, {recursive: true});
+  fs.writeFileSync(path.join(copy, 'errors.js'), kErrorRecorder);
   const index = path.join(copy, 'index.html');
-  fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('<head>', '<head>' + kErrorRecorder));
+  // After the page's policy, which thus holds for it too (the server's holds for any page).
+  const page = fs.readFileSync(index, 'utf8');
+  const first = /<meta http-equiv="Content-Security-Policy"[^>]*>/.exec(page)?.[0] ?? '<head>';
+  fs.writeFileSync(index, page.replace(first, first + '<script src="errors.js"></script>'));
   writeWorker(copy);
   return copy;
 }

@@ -32,6 +32,15 @@ fs.writeFileSync(path.join(site, 'packed.js'), packed);
 fs.writeFileSync(path.join(site, 'packed.js.br'), zlib.brotliCompressSync(packed));
 fs.writeFileSync(path.join(site, 'packed.js.gz'), zlib.gzipSync(packed));
 childProcess.execFileSync('mkfifo', [path.join(site, 'pipe.js')]);
+// A game in a folder of the site, as a host puts it at /games/quellmoor/, and a link to a
+// folder outside the site.
+fs.mkdirSync(path.join(site, 'games', 'quellmoor'), {recursive: true});
+fs.writeFileSync(path.join(site, 'games', 'quellmoor', 'index.html'), '<!doctype html><title>Quellmoor</title>\n');
+fs.symlinkSync(top, path.join(site, 'outside'));
+
+// The policy the page itself carries (its <meta>), which the server's header must repeat.
+const pagePolicy = /<meta http-equiv="Content-Security-Policy" content="([^"]+)">/.exec(
+    fs.readFileSync(path.join(__dirname, '..', 'page', 'index.html'), 'utf8'))[1];
 
 /**
  * Runs web/server/server.js with `args`: resolves to the process and its port once it serves, or
@@ -147,6 +156,30 @@ test('a file goes with its length, gzipped to who accepts it, in one range if as
        const beyond = await ask(server.port, '/game.js', {headers: {range: `bytes=${script.length}-`}});
        assert.deepEqual([beyond.status, beyond.headers['content-range']], [416, `bytes */${script.length}`]);
      });
+
+test('every answer carries the page\'s policy, framing refused, no sniffing, no referrer; a folder goes to its slash',
+     async () => {
+  const answers = [['/index.html', {}, 200], ['/nothing', {}, 404], ['/../etc/passwd', {}, 403],
+                   ['/index.html', {method: 'POST'}, 405], ['/games/quellmoor', {}, 301]];
+  const first = await ask(server.port, '/game.js');
+  answers.push(['/game.js', {headers: {'if-none-match': first.headers.etag}}, 304]);
+  for (const [target, options, status] of answers) {
+    const answer = await ask(server.port, target, options);
+    const what = `${options.method ?? 'GET'} ${target}`;
+    assert.equal(answer.status, status, what);
+    assert.deepEqual([answer.headers['content-security-policy'], answer.headers['x-content-type-options'],
+                      answer.headers['referrer-policy']],
+                     [`${pagePolicy}; frame-ancestors 'none'`, 'nosniff', 'no-referrer'], what);
+  }
+  // Relative to where it was asked, so that no path sends the browser to another site; the query kept.
+  for (const [target, location] of [['/games/quellmoor', './quellmoor/'], ['/games?from=mail', './games/?from=mail'],
+                                    ['//games', './games/'], ['http://127.0.0.1/games', './games/']]) {
+    const answer = await ask(server.port, target);
+    assert.deepEqual([answer.status, answer.headers.location], [301, location], target);
+  }
+  assert.equal((await ask(server.port, '/games/quellmoor/')).status, 200);
+  assert.equal((await ask(server.port, '/outside')).status, 404, 'a folder outside the site');
+});
 
 test('a port it cannot use, or a folder that is not there, is said in one line', async () => {
   const taken = net.createServer().listen(0, '127.0.0.1');

@@ -1,7 +1,9 @@
 // Leaves a brotli and a gzip copy beside each file of the site worth compressing (NAME.br and
 // NAME.gz), made once at build time at the best compression, so that a server that sends
 // such copies (web/server/server.js does) sends the smallest bytes at no cost per request. A copy
-// no smaller than its file is not kept.
+// no smaller than its file is not kept. Nor is any copy left from before that is not of the
+// file now (its file gone, or its new copy not kept): nginx, Caddy and Apache send a copy
+// whatever its age, in place of the file.
 //   node web/tools/precompress.js SITE
 
 'use strict';
@@ -20,8 +22,19 @@ const kCoders = {
   '.gz': (bytes) => zlib.gzipSync(bytes, {level: zlib.constants.Z_BEST_COMPRESSION}),
 };
 
+/** Removes the copies in `site` whose file is gone or is not one worth compressing. */
+function removeOrphans(site) {
+  for (const name of fs.readdirSync(site)) {
+    const file = name.replace(/\.(br|gz)$/, '');
+    if (file !== name && !(kCompressible.has(path.extname(file)) && fs.existsSync(path.join(site, file)))) {
+      fs.rmSync(path.join(site, name));
+    }
+  }
+}
+
 /** Writes the compressed copies of the files now in `site`; returns the bytes before and after. */
 function precompress(site) {
+  removeOrphans(site);
   const sizes = {plain: 0, br: 0};
   for (const name of fs.readdirSync(site).sort()) {
     if (!kCompressible.has(path.extname(name))) continue;
@@ -30,6 +43,7 @@ function precompress(site) {
     for (const [extension, compress] of Object.entries(kCoders)) {
       const packed = compress(bytes);
       if (packed.length < bytes.length) fs.writeFileSync(path.join(site, name + extension), packed);
+      else fs.rmSync(path.join(site, name + extension), {force: true});
       if (extension === '.br') sizes.br += Math.min(packed.length, bytes.length);
     }
   }
