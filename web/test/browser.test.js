@@ -1193,6 +1193,8 @@ describe('the page in chromium', () => {
       assert.equal(await player.textContent('#notice [data-topic="game"]'),
                    'The game in over.txt is open, over: here is its end.New game');
     });
+    assertPolicyHeld();
+  });
 
   test('at a plain http address the game plays, and the page says once, quietly, what https would add', async () => {
     const plainHttp = /This address is plain http: the game plays, but cannot be kept for play with no network/;
