@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -79,7 +80,8 @@ TEST(KeyBindings, LibeditActsOnlyOnTheKeysTheTableNames) {
     const std::string locale = std::setlocale(LC_CTYPE, nullptr);
     std::setlocale(LC_CTYPE, "C");
     const char* before = std::getenv("TERM");
-    const std::string term = before == nullptr ? "" : before;
+    const std::optional<std::string> term =
+        before == nullptr ? std::nullopt : std::optional<std::string>(before);
     std::map<std::string, std::string> bound;  // each form, as listed, and its function
     for (const BoundKey& key : kBoundKeys) {
         for (const std::string_view form : key.forms) {
@@ -116,7 +118,11 @@ TEST(KeyBindings, LibeditActsOnlyOnTheKeysTheTableNames) {
             EXPECT_EQ(found.count(key), 1U) << terminal << ": " << key << " is not bound";
         }
     }
-    setenv("TERM", term.c_str(), 1);
+    if (term) {
+        setenv("TERM", term->c_str(), 1);
+    } else {
+        unsetenv("TERM");
+    }
     std::setlocale(LC_CTYPE, locale.c_str());
 }
 
