@@ -13,8 +13,11 @@
 //        terminal_session signals TERM GAME  signals sent, ignored, Ctrl-Z and fg, a
 //                                            resize, and type-ahead left at the end
 //        terminal_session bytes TERM GAME    bytes the locale cannot read, and letters
-//        terminal_session keys TERM GAME     the editing keys as sent, and keys it
-//                                            does not bind swallowed whole
+//        terminal_session keys TERM GAME     the editing keys as sent, a key split by
+//                                            a slow link, Esc just before Enter or
+//                                            Ctrl-D, and keys it does not bind
+//                                            (libedit's own Ctrl keys among them)
+//                                            swallowed whole
 // GAME may be a launcher and the program it runs: a cross build's emulator (qemu-user).
 
 #include <fcntl.h>
