@@ -1,6 +1,7 @@
 #include "posix/key_bindings.hpp"
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
