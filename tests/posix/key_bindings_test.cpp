@@ -4,10 +4,12 @@
 #include "posix/key_bindings.hpp"
 
 #include <gtest/gtest.h>
+#include <term.h>
 
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <list>
 #include <map>
 #include <optional>
 #include <regex>
@@ -49,17 +51,23 @@ std::string bindingsListed(const char* term) {
     std::size_t size = 0;
     FILE* listing = open_memstream(&text, &size);
     FILE* nothing = std::fopen("/dev/null", "r+");
+    std::list<std::wstring> names;  // kept while the editor lives
     EditLine* editor = el_init("quellmoor", nothing, listing, nothing);
     el_set(editor, EL_EDITOR, "emacs");
+    // Named through the wide interface, as the line editor names them: the narrow one
+    // copies the names and never frees them.
     for (const BoundKey& key : kBoundKeys) {
-        if (std::string_view(key.function).substr(0, 10) == "quellmoor-") {
-            el_set(editor, EL_ADDFN, key.function, "", doesNothing);
+        const std::string_view function(key.function);
+        if (function.substr(0, 10) == "quellmoor-") {
+            names.emplace_back(function.begin(), function.end());
+            el_wset(editor, EL_ADDFN, names.back().c_str(), L"", doesNothing);
         }
     }
     bindOnlyTheBoundKeys(editor);
     const char* bind[] = {"bind", nullptr};
     el_parse(editor, 1, bind);
     el_end(editor);
+    del_curterm(cur_term);  // libedit leaves the terminal's description it read
     std::fclose(listing);
     std::fclose(nothing);
     std::string listed(text, size);
@@ -74,7 +82,7 @@ bool typesItself(const std::string& listed) {
     return listed.find('^') == std::string::npos && std::regex_match(listed, printable);
 }
 
-// Each key libedit acts on, in each terminal's description the keys tests are run at: no
+// Each key libedit acts on, in terminals' descriptions whose keys differ (and none): no
 // key of emacs mode's own or of the terminal's description is left bound.
 TEST(KeyBindings, LibeditActsOnlyOnTheKeysTheTableNames) {
     const std::string locale = std::setlocale(LC_CTYPE, nullptr);
@@ -93,7 +101,8 @@ TEST(KeyBindings, LibeditActsOnlyOnTheKeysTheTableNames) {
     const std::regex one(R"xx(^"(.*)"\s*->\s+(.*)$)xx");
     const std::regex range(R"xx(^"(.*)"\s+to\s+"(.*)"\s*->\s+(.*)$)xx");
     const std::regex arrow(R"xx(^(\w+)\s+->\s+(.*)$)xx");
-    for (const char* terminal : {"xterm", "rxvt", "linux", "screen", "dumb"}) {
+    // Four at most: libtinfo keeps four descriptions read, and drops a fifth's with a leak.
+    for (const char* terminal : {"xterm", "rxvt", "linux", "dumb"}) {
         std::istringstream listing(bindingsListed(terminal));
         std::set<std::string> found;
         std::smatch match;
