@@ -18,9 +18,9 @@ struct BoundKey {
     std::array<std::string_view, 4> forms;  // the unused ones empty
 };
 
-/// Every key the line editor acts on: the one list of them, from which the line editor
-/// binds each key libedit knows (KeyBindings: any other key libedit would bind of its own is
-/// left unbound), and which README.md, docs/playing.md and docs/quellmoor.6 name, each between
+/// Every key the line editor acts on: the one list of them, from which alone the line editor
+/// binds libedit's keys (bindOnlyTheBoundKeys(): any other key libedit would bind of its own
+/// is left unbound), and which README.md, docs/playing.md and docs/quellmoor.6 name, each between
 /// its markers "keys: kBoundKeys" and "end of keys" (a test holds them to it). A control key
 /// or a key sent after ESC that this list lacks is swallowed. A key sent after ESC is bound in
 /// every form terminals send, whatever TERM says, since libedit binds only those its
