@@ -35,10 +35,6 @@ constexpr unsigned char kPress = 0xFE;
     std::abort();
 }
 
-bool isControl(wchar_t character) {
-    return character < L' ' || (character >= 0x7F && character < 0xA0);
-}
-
 std::vector<std::string_view> formsOf(const BoundKey& key) {
     std::vector<std::string_view> forms;
     for (const std::string_view form : key.forms) {
@@ -47,6 +43,11 @@ std::vector<std::string_view> formsOf(const BoundKey& key) {
         }
     }
     return forms;
+}
+
+// The fuzzer's own word on what is a control character (C0, DEL, C1), not the decoder's.
+bool isControl(wchar_t character) {
+    return character < L' ' || (character >= 0x7F && character < 0xA0);
 }
 
 /// Whether `text` holds `form` (ASCII, as every form is) at `at`.

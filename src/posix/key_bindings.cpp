@@ -30,17 +30,14 @@ void bind(EditLine* editor, std::string_view key, const char* function) {
 // themselves. ESC among them, whose unbinding takes every key after ESC with it.
 constexpr int kMappedCharacters = 256;
 
-bool typesItself(int character) {
-    return (character >= ' ' && character < 0x7F) || character >= 0xA0;
-}
-
 }  // namespace
 
 void bindOnlyTheBoundKeys(EditLine* editor) {
     for (int character = 0; character < kMappedCharacters; ++character) {
-        // As a wide character, each reads as itself whatever the locale.
+        // Spelled in octal, 0x80 to 0xFF are the characters U+0080 to U+00FF in any locale.
         const std::string key(1, static_cast<char>(character));
-        bind(editor, key, typesItself(character) ? "ed-insert" : "ed-unassigned");
+        bind(editor, key,
+             isControlCharacter(static_cast<wchar_t>(character)) ? "ed-unassigned" : "ed-insert");
     }
     // The keys the terminal's description names, kept apart from the rest by libedit.
     for (const char* arrow : {"up", "down", "left", "right", "home", "end", "delete"}) {

@@ -65,11 +65,6 @@ bool isBound(std::string_view key) {
     });
 }
 
-// Ctrl and a key (C0, DEL) or a control character of the locale's own (C1): never text.
-bool isControl(wchar_t character) {
-    return character < L' ' || (character >= 0x7F && character < 0xA0);
-}
-
 }  // namespace
 
 void KeyDecoder::add(char byte) {
@@ -136,7 +131,7 @@ std::size_t KeyDecoder::takeCharacter(Then then) {
         return 1;
     }
     const std::size_t size = std::max<std::size_t>(used, 1);  // NUL counts as no byte
-    if (!isControl(decoded) || isBound(std::string_view(typed_).substr(0, size))) {
+    if (!isControlCharacter(decoded) || isBound(std::string_view(typed_).substr(0, size))) {
         ready_ += decoded;
     }
     return size;

@@ -96,6 +96,12 @@ class KeyDecoder {
     std::wstring ready_;  // characters decoded, not yet handed on
 };
 
+/// Ctrl and a key (C0, DEL) or a control character of the locale's own (C1): never text,
+/// only a key if kBoundKeys has it.
+constexpr bool isControlCharacter(wchar_t character) {
+    return character < L' ' || (character >= 0x7F && character < 0xA0);
+}
+
 /// A line as the bytes the player typed: each character in the locale's encoding.
 std::string bytesOf(std::wstring_view line);
 
