@@ -4,7 +4,6 @@
 #include "posix/key_bindings.hpp"
 
 #include <gtest/gtest.h>
-#include <term.h>
 
 #include <clocale>
 #include <cstdio>
@@ -67,7 +66,6 @@ std::string bindingsListed(const char* term) {
     const char* bind[] = {"bind", nullptr};
     el_parse(editor, 1, bind);
     el_end(editor);
-    del_curterm(cur_term);  // libedit leaves the terminal's description it read
     std::fclose(listing);
     std::fclose(nothing);
     std::string listed(text, size);
