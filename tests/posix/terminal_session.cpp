@@ -589,13 +589,13 @@ bool playWithTheEditor(const Command& game, const char* term) {
     // object's memory can be read through a pipe of their own (with no descriptor to make
     // one, UBSan takes every vptr for a wrong one), one free is left out.
     for (const int free : {1, 2}) {
-        const std::string free_ = free == 1 ? "one descriptor free" : "two descriptors free";
+        const std::string what = free == 1 ? "one descriptor free" : "two descriptors free";
         if (kSanitized && free < 2) {
-            std::printf("left out under the sanitizers: %s\n", free_.c_str());
+            std::printf("left out under the sanitizers: %s\n", what.c_str());
             continue;
         }
         Terminal terminal(game, term, Screen::AsSet, {}, 0, free);
-        passed &= terminal.waitFor(free_ + ": the banner", kWelcome);
+        passed &= terminal.waitFor(what + ": the banner", kWelcome);
         Terminal::pause();
         passed &= check(sameSettings(terminal.settings(), terminal.found()),
                         "no line editor: the terminal is left as it was found");
