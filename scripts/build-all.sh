@@ -13,7 +13,8 @@
 #              arm64 libraries are), in build/arm64/
 #   libc++     the console program and its tests with clang's libc++, a Mac's C++ library
 #              (where libc++ is), in build/ci-libcxx/
-#   fuzzer     the fuzzer, as fuzz/run.sh builds it (where clang has libFuzzer), in build/fuzz/
+#   fuzzer     the fuzzers (games, keys), as fuzz/run.sh builds them (where clang has
+#              libFuzzer), in build/fuzz/
 #   benchmark  the in-process benchmark, as bench/run.sh builds it (where Google Benchmark
 #              is), in build/bench/
 #

@@ -13,15 +13,19 @@ constexpr auto kUnfinished = std::string_view::npos;
 constexpr auto kIncomplete = static_cast<std::size_t>(-2);  // mbrtowc()'s and mbrlen()'s
 constexpr auto kUnreadable = static_cast<std::size_t>(-1);
 
-// Where the key sequence at the start of `typed` (ESC, then [ or O) ends: after its
-// parameters and a final byte (ESC [[A: the Linux console's F1; rxvt ends some with $),
-// or before a byte that no sequence holds (Backspace, say).
-std::size_t sequenceEnd(std::string_view typed) {
-    for (std::size_t at = typed.substr(1, 2) == "[[" ? 3 : 2; at < typed.size(); ++at) {
-        if (typed[at] < ' ' || typed[at] > '~') {
+bool startsSequence(char byte) {
+    return byte == '[' || byte == 'O';
+}
+
+// Where the key sequence `key` (ESC, then [ or O) ends: after its parameters and a final
+// byte (ESC [[A: the Linux console's F1; rxvt ends some with $), or before a byte that no
+// sequence holds (Backspace, say).
+std::size_t sequenceEnd(std::string_view key) {
+    for (std::size_t at = key.substr(1, 2) == "[[" ? 3 : 2; at < key.size(); ++at) {
+        if (key[at] < ' ' || key[at] > '~') {
             return at;
         }
-        if (typed[at] >= '@' || typed[at] == '$') {
+        if (key[at] >= '@' || key[at] == '$') {
             return at + 1;
         }
     }
@@ -35,17 +39,24 @@ std::size_t characterSize(std::string_view typed) {
     return size == kIncomplete ? kUnfinished : size == kUnreadable || size == 0 ? 1 : size;
 }
 
+// Where Alt and a key, `key` (ESC and the key's character), ends.
+std::size_t altKeyEnd(std::string_view key) {
+    const std::size_t size = characterSize(key.substr(1));
+    return size == kUnfinished ? kUnfinished : 1 + size;
+}
+
 // Where the key at the start of `typed` (an ESC) ends: a key sequence, or Alt and a key,
-// which a terminal sends as ESC and that key (rxvt's Alt-Up: ESC ESC [A).
+// which a terminal sends as ESC and that key (rxvt's Alt-Up: ESC ESC [A). The key proper
+// starts at the last ESC; each ESC before it is Alt.
 std::size_t keyEnd(std::string_view typed) {
-    const std::size_t alt = std::min(typed.find_first_not_of(kEscape), typed.size()) - 1;
-    const std::string_view key = typed.substr(alt);
-    if (key.size() < 2) {
+    const std::size_t afterEscapes = typed.find_first_not_of(kEscape);
+    if (afterEscapes == std::string_view::npos) {
         return kUnfinished;
     }
-    const bool sequence = key[1] == '[' || key[1] == 'O';
-    const std::size_t end = sequence ? sequenceEnd(key) : characterSize(key.substr(1));
-    return end == kUnfinished ? kUnfinished : alt + end + (sequence ? 0 : 1);
+    const std::size_t start = afterEscapes - 1;
+    const std::string_view key = typed.substr(start);
+    const std::size_t end = startsSequence(key[1]) ? sequenceEnd(key) : altKeyEnd(key);
+    return end == kUnfinished ? kUnfinished : start + end;
 }
 
 bool isBound(std::string_view key) {
@@ -85,9 +96,7 @@ std::optional<wchar_t> KeyDecoder::next() {
 // Every key and character the bytes typed make, in turn, until they leave one unfinished.
 void KeyDecoder::decode(Then then) {
     while (!typed_.empty()) {
-        const std::size_t used = typed_[0] == '\0'      ? 1  // Ctrl-@ does nothing
-                                 : typed_[0] == kEscape ? takeKey(then)
-                                                        : takeCharacter(then);
+        const std::size_t used = typed_[0] == kEscape ? takeKey(then) : takeCharacter(then);
         if (used == 0) {
             return;
         }
@@ -108,8 +117,8 @@ std::size_t KeyDecoder::takeKey(Then then) {
     return end;
 }
 
-// A character of the locale, or a byte it cannot read as a character of its own. 0 while
-// more bytes may finish the character.
+// A character of the locale, or a byte it cannot read as a character of its own; a
+// control character only if it is a bound key. 0 while more bytes may finish the character.
 std::size_t KeyDecoder::takeCharacter(Then then) {
     std::mbstate_t state{};
     wchar_t decoded = 0;
@@ -121,8 +130,11 @@ std::size_t KeyDecoder::takeCharacter(Then then) {
         ready_ += static_cast<wchar_t>(kOwnByte + static_cast<unsigned char>(typed_[0]));
         return 1;
     }
-    ready_ += decoded;
-    return used;
+    const std::size_t size = std::max<std::size_t>(used, 1);  // NUL counts as no byte
+    if (!isControlCharacter(decoded) || isBound(std::string_view(typed_).substr(0, size))) {
+        ready_ += decoded;
+    }
+    return size;
 }
 
 std::string bytesOf(std::wstring_view line) {

@@ -18,16 +18,20 @@ struct BoundKey {
     std::array<std::string_view, 4> forms;  // the unused ones empty
 };
 
-/// Every key that edits the line: the one list of them, which the line editor binds and
-/// README.md, docs/playing.md and docs/quellmoor.6 name, each between its markers "keys:
-/// kBoundKeys" and "end of keys" (a test holds them to it). A key sent after ESC is bound in
+/// Every key the line editor acts on: the one list of them, from which alone the line editor
+/// binds libedit's keys (bindOnlyTheBoundKeys(): any other key libedit would bind of its own
+/// is left unbound), and which README.md, docs/playing.md and docs/quellmoor.6 name, each between
+/// its markers "keys: kBoundKeys" and "end of keys" (a test holds them to it). A control key
+/// or a key sent after ESC that this list lacks is swallowed. A key sent after ESC is bound in
 /// every form terminals send, whatever TERM says, since libedit binds only those its
 /// description names (xterm: ESC [H, ESC OH, ESC [1~; screen, tmux, Linux: ESC [1~; rxvt:
-/// ESC [7~, ESC Od). Alt and a letter is ESC and the letter, as emacs and shells take it.
+/// ESC [7~, ESC Od). Alt and a letter is ESC and the letter, as emacs and shells take it; so
+/// is Esc pressed just before a key, hence Enter and Ctrl-D after ESC, lest Esc cost them.
 // clang-format off
 inline constexpr BoundKey kBoundKeys[] = {
+    {"Enter",      "ed-newline",              {"\r", "\n", "\033\r", "\033\n"}},
     {"Tab",        "quellmoor-complete",      {"\t"}},
-    {"Ctrl-D",     "quellmoor-end-or-delete", {"\x04"}},
+    {"Ctrl-D",     "quellmoor-end-or-delete", {"\x04", "\033\x04"}},
     {"Up",         "ed-prev-history",         {"\033[A", "\033OA"}},
     {"Down",       "ed-next-history",         {"\033[B", "\033OB"}},
     {"Right",      "ed-next-char",            {"\033[C", "\033OC"}},
@@ -43,18 +47,24 @@ inline constexpr BoundKey kBoundKeys[] = {
     {"Alt-f",      "em-next-word",            {"\033f"}},
     {"Ctrl-A",     "ed-move-to-beg",          {"\x01"}},
     {"Ctrl-E",     "ed-move-to-end",          {"\x05"}},
+    {"Ctrl-B",     "ed-prev-char",            {"\x02"}},
+    {"Ctrl-F",     "ed-next-char",            {"\x06"}},
     {"Ctrl-K",     "ed-kill-line",            {"\x0b"}},
     {"Ctrl-U",     "vi-kill-line-prev",       {"\x15"}},      // all before the cursor
     {"Ctrl-W",     "ed-delete-prev-word",     {"\x17"}},      // the word before the cursor
+    {"Ctrl-Y",     "em-yank",                 {"\x19"}},      // what Ctrl-K, -U or -W took
+    {"Ctrl-T",     "ed-transpose-chars",      {"\x14"}},
+    {"Ctrl-L",     "ed-clear-screen",         {"\x0c"}},      // the line drawn at the top
 };
 // clang-format on
 
 /// Bytes typed at the terminal to the characters the line editor reads: a letter of the
 /// locale as one, a byte it cannot read as kOwnByte + the byte (a lone surrogate, which no
-/// locale gives; libedit shows \U+DCxx); NUL (Ctrl-@, and Ctrl-Space at most terminals) not
-/// at all. A key that starts with ESC (a key sequence, or Alt and a key) is handed on whole
-/// if kBoundKeys has it, and not at all if not. A terminal sends each key's bytes at once:
-/// ESC with nothing after it is the Esc key alone, which does nothing.
+/// locale gives; libedit shows \U+DCxx); a control character (Ctrl and a key, NUL from Ctrl-@
+/// or Ctrl-Space included) only if kBoundKeys has it. A key that starts with ESC (a key
+/// sequence, or Alt and a key) is handed on whole if kBoundKeys has it, and not at all if
+/// not. A terminal sends each key's bytes at once: ESC with nothing after it is the Esc key
+/// alone, which does nothing.
 class KeyDecoder {
   public:
     static constexpr wchar_t kOwnByte = 0xDC00;
@@ -85,6 +95,12 @@ class KeyDecoder {
     std::string typed_;   // bytes not yet decoded: what may start a key or a character
     std::wstring ready_;  // characters decoded, not yet handed on
 };
+
+/// Ctrl and a key (C0, DEL) or a control character of the locale's own (C1): never text,
+/// only a key if kBoundKeys has it.
+constexpr bool isControlCharacter(wchar_t character) {
+    return character < L' ' || (character >= 0x7F && character < 0xA0);
+}
 
 /// A line as the bytes the player typed: each character in the locale's encoding.
 std::string bytesOf(std::wstring_view line);

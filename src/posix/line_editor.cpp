@@ -15,14 +15,18 @@
 #include <cstdlib>
 #include <optional>
 
+#include "posix/key_bindings.hpp"
+
 namespace quellmoor {
 namespace {
 
 constexpr int kHistoryLines = 1000;  // for Up and Down: more than a game needs, bounded
 
-// A terminal sends the bytes of a key at once; this long apart, an ESC was the Esc key
-// alone (the time bridges a slow line, and no person types two keys in it).
-constexpr int kKeyMilliseconds = 10;
+// A terminal sends the bytes of a key at once, but a slow link (a connection over a long
+// way, a lossy network) may split them. This long apart, an ESC was the Esc key alone. Here
+// Esc alone does nothing, so waiting long costs nothing: half a second, as long as shells'
+// line editors and terminal multiplexers wait by default.
+constexpr int kKeyMilliseconds = 500;
 
 LineEditor& editorOf(EditLine* editor) {
     void* data = nullptr;
@@ -61,18 +65,25 @@ bool typedWithin(int milliseconds) {
     return waitToRead(waited, milliseconds) > 0;
 }
 
-// The wake-up pipe of the editor's signals (TerminalSignals) can be made: without it,
-// Ctrl-Z and fg would leave the terminal in line mode under an editor that takes it for its
-// own. Nothing opened from here to the editor's own pipe stays open (the terminal's
-// description is read and closed), so the same two descriptors will be free then. On
-// macOS, select() must be able to wait on them.
-bool wakeUpPipeCanBeMade() {
+// The descriptors the editor needs are free: its wake-up pipe's two (TerminalSignals:
+// without it, Ctrl-Z and fg would leave the terminal in line mode under an editor that takes
+// it for its own), and one more, for libedit to read the terminal's description while the
+// pipe is open (without it, libedit edits in a dumb terminal's settings). Nothing opened
+// from here to the editor's own pipe stays open (the terminal's description is read and
+// closed), so the same descriptors will be free then. On macOS, select() must be able to
+// wait on the pipe.
+bool editorsDescriptorsFree() {
     std::array<int, 2> ends{};
     if (pipe(ends.data()) != 0) {
         return false;
     }
+    const int description = dup(STDIN_FILENO);
     close(ends[0]);
     close(ends[1]);
+    if (description < 0) {
+        return false;
+    }
+    close(description);
 #ifdef __APPLE__
     return std::max(ends[0], ends[1]) < FD_SETSIZE;
 #else
@@ -83,7 +94,7 @@ bool wakeUpPipeCanBeMade() {
 }  // namespace
 
 bool terminalCanEditLines() {
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || !wakeUpPipeCanBeMade()) {
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || !editorsDescriptorsFree()) {
         return false;
     }
     // Asked with a status pointer, the terminal database says nothing on the screen.
@@ -115,13 +126,7 @@ LineEditor::LineEditor(TerminalOutput& screen)
     // Named through the wide interface: the narrow one copies the names and never frees them.
     el_wset(editor_, EL_ADDFN, L"quellmoor-complete", L"Complete a command word", complete);
     el_wset(editor_, EL_ADDFN, L"quellmoor-end-or-delete", L"End the input or delete", endOrDelete);
-    for (const BoundKey& key : kBoundKeys) {
-        for (const std::string_view form : key.forms) {
-            if (!form.empty()) {
-                el_set(editor_, EL_BIND, std::string(form).c_str(), key.function, nullptr);
-            }
-        }
-    }
+    bindOnlyTheBoundKeys(editor_);
 
     // Between lines the terminal keeps the player's own settings: libedit's line mode would
     // force echo, line editing and output translation on; told to leave them, it does not.

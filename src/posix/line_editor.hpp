@@ -13,7 +13,7 @@
 namespace quellmoor {
 
 /// Whether standard input and output are a terminal that TERM names and the system knows
-/// (not "dumb"), and the editor's wake-up pipe can be made: then the line editor serves;
+/// (not "dumb"), and the descriptors the editor needs are free: then the line editor serves;
 /// elsewhere the game reads plainly.
 bool terminalCanEditLines();
 

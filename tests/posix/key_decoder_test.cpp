@@ -53,6 +53,9 @@ TEST(KeyDecoder, AltAndAKeyTypedAtOnceIsHandedOnIfBoundAndSwallowedIfNot) {
     EXPECT_EQ(readFrom({"lo", "\033\x7f", "ok"}), L"look");  // Alt-Backspace
     EXPECT_EQ(readFrom({"lo", "\033u", "ok"}), L"look");
     EXPECT_EQ(readFrom({"lo", "\033\033[A", "ok"}), L"look");  // Alt-Up, as rxvt sends it
+    // Alt-Enter and Alt-Ctrl-D, or Esc just before Enter or Ctrl-D: the key still acts.
+    EXPECT_EQ(readFrom({"look\033\r"}), L"look\033\r");
+    EXPECT_EQ(readFrom({"\033\x04"}), L"\033\x04");
 }
 
 TEST(KeyDecoder, KeySequencesAreHandedOnWholeIfBoundAndSwallowedWholeIfNot) {
@@ -65,9 +68,17 @@ TEST(KeyDecoder, KeySequencesAreHandedOnWholeIfBoundAndSwallowedWholeIfNot) {
     EXPECT_EQ(readFrom({"\x1b[", "A"}), L"A");
 }
 
-TEST(KeyDecoder, CtrlAtDoesNothing) {
+// Ctrl-@ (NUL), the Ctrl keys the table lacks, and the locale's own control characters
+// (C1, U+0080 to U+009F) are never text; a bound one is handed on.
+TEST(KeyDecoder, ControlKeysActOnlyIfBound) {
     EXPECT_EQ(readFrom({{"lo\0ok", 5}, {"\0", 1}}), L"look");
     EXPECT_EQ(readFrom({{"\x1b[\0A", 4}}), L"A");
+    EXPECT_EQ(readFrom({"lo", "\x10\x12\x16\x18\x1d\x1f", "ok"}), L"look");
+    EXPECT_EQ(readFrom({"lo\x02\x0c", "\r"}), L"lo\x02\x0c\r");
+    const std::string before = std::setlocale(LC_CTYPE, nullptr);
+    ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+    EXPECT_EQ(readFrom({"lo\xc2\x88\xc2\x9fok\xc2\xa0"}), L"look\u00a0");
+    std::setlocale(LC_CTYPE, before.c_str());
 }
 
 TEST(KeyDecoder, LettersOfTheLocaleAreOneCharacterAndOtherBytesTheirOwn) {
@@ -97,7 +108,7 @@ std::set<std::string> keysNamedIn(const std::string& document) {
     text = std::regex_replace(text.substr(start, end - start), std::regex(R"(\\-)"), "-");
     const std::regex key(
         R"((?:Ctrl|Alt|Shift|Meta)-(?:[A-Z][a-z]+|\S))"
-        R"(|\b(?:Tab|Up|Down|Left|Right|Home|End|Backspace|Delete|Insert|Esc|Escape)\b)");
+        R"(|\b(?:Enter|Tab|Up|Down|Left|Right|Home|End|Backspace|Delete|Insert|Esc|Escape)\b)");
     std::set<std::string> names;
     for (auto it = std::sregex_iterator(text.begin(), text.end(), key);
          it != std::sregex_iterator(); ++it) {

@@ -13,8 +13,11 @@
 //        terminal_session signals TERM GAME  signals sent, ignored, Ctrl-Z and fg, a
 //                                            resize, and type-ahead left at the end
 //        terminal_session bytes TERM GAME    bytes the locale cannot read, and letters
-//        terminal_session keys TERM GAME     the editing keys as sent, and keys it
-//                                            does not bind swallowed whole
+//        terminal_session keys TERM GAME     the editing keys as sent, a key split by
+//                                            a slow link, Esc just before Enter or
+//                                            Ctrl-D, and keys it does not bind
+//                                            (libedit's own Ctrl keys among them)
+//                                            swallowed whole
 // GAME may be a launcher and the program it runs: a cross build's emulator (qemu-user).
 
 #include <fcntl.h>
@@ -353,6 +356,10 @@ class Terminal {
     /// Waits a moment, for a signal to be taken before the next key comes.
     static void pause() { std::this_thread::sleep_for(std::chrono::milliseconds(200)); }
 
+    /// Waits longer than the editor waits for the rest of a key (half a second), so that
+    /// the next key pressed is a key of its own.
+    static void waitPastAKey() { std::this_thread::sleep_for(std::chrono::milliseconds(800)); }
+
     /// The process this terminal started.
     pid_t process() const { return child_; }
 
@@ -575,25 +582,29 @@ bool playWithTheEditor(const Command& game, const char* term) {
         terminal.press("quit\rquit\r");
         passed &= check(terminal.waitForExit() == 0, "the game ends with status 0");
     }
-    if (kSanitized) {
-        // The sanitizers tell whether an object's memory can be read through a pipe of their
-        // own: with no descriptor to make one, UBSan takes every vptr for a wrong one. Every
-        // other build plays this game.
-        std::printf("left out under the sanitizers: one descriptor free\n");
-    } else {
-        // One descriptor free: enough for the terminal's description, too few for the
-        // editor's wake-up pipe, without which Ctrl-Z and fg would leave the terminal in
-        // line mode under an editor that takes it for its own. The game reads plainly.
-        Terminal terminal(game, term, Screen::AsSet, {}, 0, 1);
-        passed &= terminal.waitFor("one descriptor free: the banner", kWelcome);
+    // Too few descriptors free for the editor's wake-up pipe (without it, Ctrl-Z and fg
+    // would leave the terminal in line mode under an editor that takes it for its own) and
+    // the terminal's description, read while the pipe is open: the game reads plainly,
+    // never in a dumb terminal's settings. Under the sanitizers, which tell whether an
+    // object's memory can be read through a pipe of their own (with no descriptor to make
+    // one, UBSan takes every vptr for a wrong one), one free is left out.
+    for (const int free : {1, 2}) {
+        const std::string what = free == 1 ? "one descriptor free" : "two descriptors free";
+        if (kSanitized && free < 2) {
+            std::printf("left out under the sanitizers: %s\n", what.c_str());
+            continue;
+        }
+        Terminal terminal(game, term, Screen::AsSet, {}, 0, free);
+        passed &= terminal.waitFor(what + ": the banner", kWelcome);
         Terminal::pause();
         passed &= check(sameSettings(terminal.settings(), terminal.found()),
-                        "no wake-up pipe: the editor leaves the terminal as it was found");
+                        "no line editor: the terminal is left as it was found");
         terminal.type("look");
         passed &= terminal.waitFor("look, read plainly", kClearScreen + kRoomOne);
         terminal.type("quit");
         terminal.type("quit");
         passed &= check(terminal.waitForExit() == 0, "the game ends with status 0");
+        passed &= check(!terminal.shown("dumb terminal"), "no word of a dumb terminal");
     }
     // Settings of the player's own, unlike a new terminal's: they too must come back.
     Terminal terminal(game, term, Screen::Exact);
@@ -776,13 +787,51 @@ bool pressEditingKeys(const Command& game, const char* term) {
     // Esc pressed alone does nothing, neither itself nor to the key after it (which the
     // editor would take for Alt and that key): Esc, then look; look, Esc, then Enter.
     terminal.press("\x1b");
-    Terminal::pause();
+    Terminal::waitPastAKey();
     terminal.keys("look\r");
     passed &= terminal.waitFor("Esc alone, look: look", kClearScreen + kRoomOne);
     terminal.press("look\x1b");
-    Terminal::pause();
+    Terminal::waitPastAKey();
     terminal.keys("\r");
     passed &= terminal.waitFor("look, Esc alone, Enter: look", kClearScreen + kRoomOne);
+    // Esc and then Enter or Ctrl-D, arriving together (or Alt and the key): the key still acts.
+    terminal.press("look\x1b\r");
+    passed &= terminal.waitFor("look, Esc and Enter at once: look", kClearScreen + kRoomOne);
+    std::string fourLeft;
+    for (int i = 0; i < 4; ++i) {
+        fourLeft += kLeft;
+    }
+    terminal.press("lxook" + fourLeft + "\x1b\x04\r");
+    passed &= terminal.waitFor("lxook, Left four times, Esc and Ctrl-D at once: look",
+                               kClearScreen + kRoomOne);
+    // A key's bytes split by a slow link still make the key: ESC [, then D a moment later.
+    terminal.press("lok\x1b[");
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    terminal.keys("Do\r");
+    passed &= terminal.waitFor("lok, Left split after ESC [, o: look", kClearScreen + kRoomOne);
+    // The keys a shell user reaches for, as the documents name them.
+    const std::pair<std::string_view, std::string_view> shellKeys[] = {
+        {"lk\x02\x02\x06oo\r", "lk, Ctrl-B twice, Ctrl-F, oo: look"},
+        {"loko\x14\r", "loko, Ctrl-T: look"},
+        {"look\x01\x0b\x19\r", "look, Ctrl-A, Ctrl-K, Ctrl-Y: look"},
+        {"lo\x0cok\r", "lo, Ctrl-L, ok: look"},
+    };
+    for (const auto& [keys, what] : shellKeys) {
+        terminal.press(keys);
+        passed &= terminal.waitFor(what, kClearScreen + kRoomOne);
+    }
+    // Every other key libedit binds of its own is swallowed like any key with no part in
+    // editing: Ctrl-P would bring back the line before, Ctrl-R search, Ctrl-X Ctrl-X go to
+    // the mark, Ctrl-V insert Ctrl-G as text, and so on.
+    // clang-format off
+    const std::string_view swallowedControls[] = {
+        "\x10", "\x0e", "\x12", "\x18\x18", "\x16\x07", "\x0f", "\x07", "\x1d", "\x1e", "\x1f",
+    };
+    // clang-format on
+    for (const std::string_view key : swallowedControls) {
+        terminal.press("lo" + std::string(key) + "ok\r");
+        passed &= terminal.waitFor("lo, " + visible(key) + ", ok: look", kClearScreen + kRoomOne);
+    }
     // Keys the editor has no binding for are swallowed whole, in their common forms, and
     // Ctrl-@ (a NUL byte, also Ctrl-Space) does nothing.
     // clang-format off
@@ -802,7 +851,8 @@ bool pressEditingKeys(const Command& game, const char* term) {
     terminal.press("lo\x1b[1\x7fook\r");
     passed &= terminal.waitFor("lo, a key cut short by Backspace, which takes back o; ook: look",
                                kClearScreen + kRoomOne);
-    terminal.press("quit\rquit\r");
+    terminal.press("\x1b\x04");
+    passed &= terminal.waitFor("Esc and Ctrl-D at once on an empty line: the end", kClosing);
     passed &= check(terminal.waitForExit() == 0, "the game ends with status 0");
     return passed;
 }
