@@ -1,7 +1,7 @@
 // At a plain http address (a name on a home network, say), the browser withholds what keeps
 // the game safe: the service worker (play with no network, a new version never mixed with an
-// old one), locks (one game never played in two tabs) and the hash that checks the files
-// against their build. The game plays all the same; the page says so once in this browser,
+// old one) and the hash that checks the files against their build. (Locks are withheld too:
+// keep.js holds a tab's game by a lease in storage instead.) The game plays all the same; the page says so once in this browser,
 // as one quiet line among its notices, not a question in the player's way.
 
 import {say} from './notice.js';
@@ -21,5 +21,5 @@ function toldBefore() {
 
 if (window.isSecureContext === false && !toldBefore()) {
   say('address', 'This address is plain http: the game plays, but cannot be kept for play with no network, ' +
-                 'nor its files checked, nor kept from two tabs at once. An https address does all of these.');
+                 'nor its files checked. An https address does both.');
 }
