@@ -22,7 +22,9 @@ std::string spelled(std::string_view key) {
     return escaped;
 }
 
-void bind(EditLine* editor, std::string_view key, const char* function) {
+// Not named bind: called with a std::string, that name finds std::bind by argument lookup,
+// which libc++ declares, and builds a call never made.
+void bindKey(EditLine* editor, std::string_view key, const char* function) {
     el_set(editor, EL_BIND, spelled(key).c_str(), function, nullptr);
 }
 
@@ -36,8 +38,9 @@ void bindOnlyTheBoundKeys(EditLine* editor) {
     for (int character = 0; character < kMappedCharacters; ++character) {
         // Spelled in octal, 0x80 to 0xFF are the characters U+0080 to U+00FF in any locale.
         const std::string key(1, static_cast<char>(character));
-        bind(editor, key,
-             isControlCharacter(static_cast<wchar_t>(character)) ? "ed-unassigned" : "ed-insert");
+        bindKey(
+            editor, key,
+            isControlCharacter(static_cast<wchar_t>(character)) ? "ed-unassigned" : "ed-insert");
     }
     // The keys the terminal's description names, kept apart from the rest by libedit.
     for (const char* arrow : {"up", "down", "left", "right", "home", "end", "delete"}) {
@@ -46,7 +49,7 @@ void bindOnlyTheBoundKeys(EditLine* editor) {
     for (const BoundKey& key : kBoundKeys) {
         for (const std::string_view form : key.forms) {
             if (!form.empty()) {
-                bind(editor, form, key.function);
+                bindKey(editor, form, key.function);
             }
         }
     }
