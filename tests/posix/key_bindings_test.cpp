@@ -32,7 +32,7 @@ std::string asListed(std::string_view key) {
     for (const char byte : key) {
         if (byte == '\x7f') {
             listed += "^?";
-        } else if (byte >= 0 && byte < ' ') {
+        } else if (static_cast<unsigned char>(byte) < ' ') {  // char is unsigned on arm64
             listed += '^';
             listed += static_cast<char>(byte + '@');
         } else {
