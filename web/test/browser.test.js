@@ -59,6 +59,20 @@ async function assertAccessible(on) {
 // browser's own report of it): the page must play whole under its policy.
 const violations = [];
 
+/**
+ * Holds `on`'s requests for `files` (a route pattern) until the function it resolves to is
+ * called: a slow line, let through when the test says.
+ */
+async function holdRequests(on, files) {
+  let letThrough;
+  const released = new Promise((resolve) => letThrough = resolve);
+  await on.route(files, async (route) => {
+    await released;
+    await route.continue();
+  });
+  return letThrough;
+}
+
 /** `browser`, whose every context (a page's own too) reports what violates a page's policy into `violations`. */
 function watchingPolicy(browser) {
   const watch = (context) => {
@@ -726,12 +740,7 @@ describe('the page in chromium', () => {
       await visitor.evaluate(() => location.hash = '#play=0.0123456789abcdef/n/e');
       await visitor.unroute('**/quellmoor.wasm');
       // The word shows at once, while the game loads, and is played once it has.
-      let arrive;
-      const arrived = new Promise((resolve) => arrive = resolve);
-      await visitor.route('**/quellmoor.wasm', async (route) => {
-        await arrived;
-        await route.continue();
-      });
+      const arrive = await holdRequests(visitor, '**/quellmoor.wasm');
       await visitor.focus('#command');
       await visitor.keyboard.type('stats');
       await visitor.keyboard.press('Enter');
@@ -741,12 +750,7 @@ describe('the page in chromium', () => {
       assert.equal(await visitor.textContent('#pending'), '');
       // So is one opened while the game loads.
       const loading = await context.newPage();
-      let loaded;
-      const held = new Promise((resolve) => loaded = resolve);
-      await loading.route('**/quellmoor.wasm', async (route) => {
-        await held;
-        await route.continue();
-      });
+      const loaded = await holdRequests(loading, '**/quellmoor.wasm');
       await loading.goto(url);
       await loading.waitForFunction(() => window.quellmoor?.stage === 'loading');
       await loading.evaluate(() => location.hash = '#play=0.0123456789abcdef/n');
@@ -803,12 +807,7 @@ describe('the page in chromium', () => {
       // Enter and a word button before the page's script has run (a slow line): no form is
       // sent, and both are played once the game is ready.
       const slow = await context.newPage();
-      let run;
-      const ran = new Promise((resolve) => run = resolve);
-      await slow.route('**/page.js', async (route) => {
-        await ran;
-        await route.continue();
-      });
+      const run = await holdRequests(slow, '**/page.js');
       await slow.goto(url, {waitUntil: 'commit'});
       await slow.focus('#command');
       await slow.keyboard.type('stats');
